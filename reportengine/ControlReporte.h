@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QVariant>
+
+namespace motor {
+
+// The report control as the report runner drives it: properties set by their numeric ids.
+// A property the control refuses fails with qm::Error carrying the control's own number.
+class ControlReporte {
+public:
+    virtual ~ControlReporte() = default;
+    virtual void Propiedad(int id, const QVariant& valor) = 0;
+    virtual void PropiedadIndexada(int id, int indice, const QVariant& valor) = 0;
+};
+
+// The ids whose meaning is fixed; every other id is accepted and kept.
+namespace propiedad {
+inline constexpr int ArchivoReporte = 3; // template path
+inline constexpr int Conexion = 20;      // connection text
+inline constexpr int Accion = 17;        // 1 runs the report
+inline constexpr int Destino = 24;       // 0 preview window, 1 printer, 2 PDF file
+inline constexpr int Ubicacion = 32;     // table location, by table number from 0
+} // namespace propiedad
+
+} // namespace motor
