@@ -11,7 +11,8 @@ namespace qm {
 
 class Recordset;
 
-// Where and how to connect. An empty server means localhost.
+// Where and how to connect. Always over TCP to the port: an empty server means this machine
+// (127.0.0.1), and "localhost" too goes over TCP, never the default unix socket.
 struct ParametrosConexion {
     QString servidor;
     unsigned puerto = 3306;

@@ -1,1 +1,126 @@
-// implemented by the host library work
+#include "DelRegistro.h"
+
+#include "Error.h"
+#include "Ini.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <odbcinst.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+const QString kArchivoHost = QStringLiteral("Trevanto.ini");
+const QString kSeccionHost = QStringLiteral("Registro");
+const QString kRutaOdbc = QStringLiteral("Software\\ODBC\\ODBC.INI\\");
+
+// The user data-source file unixODBC writes: ODBCINI when set, else ~/.odbc.ini.
+QByteArray ArchivoOdbcUsuario() {
+    const QByteArray odbcIni = qgetenv("ODBCINI");
+    if (!odbcIni.isEmpty())
+        return odbcIni;
+    return QFile::encodeName(QDir::homePath() + QStringLiteral("/.odbc.ini"));
+}
+
+QString UltimoErrorOdbc() {
+    DWORD codigo = 0;
+    char texto[SQL_MAX_MESSAGE_LENGTH] = {};
+    WORD largo = 0;
+    if (SQLInstallerError(1, &codigo, texto, sizeof texto, &largo) == SQL_SUCCESS || largo > 0)
+        return QString::fromUtf8(texto);
+    return QStringLiteral("error desconocido del instalador ODBC");
+}
+
+// The file holds a password: readable by its owner only, from the moment it exists.
+void ProtegeArchivo(const QByteArray& archivo, bool crear) {
+    if (crear) {
+        const int fd = ::open(archivo.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0)
+            ::close(fd);
+        else if (errno != EEXIST)
+            throw Error(
+                errores::ConfiguracionOdbc,
+                QStringLiteral("No se puede crear el archivo %1").arg(QFile::decodeName(archivo)));
+    }
+    if (::chmod(archivo.constData(), 0600) != 0)
+        throw Error(errores::ConfiguracionOdbc,
+                    QStringLiteral("No se pueden ajustar los permisos del archivo %1")
+                        .arg(QFile::decodeName(archivo)));
+}
+
+} // namespace
+
+QString DelRegistro::BuscarRegistroTVW(const QString& carpeta) {
+    archivo_.clear();
+    if (carpeta.isEmpty())
+        return QString();
+    const QFileInfo info(QDir(carpeta), kArchivoHost);
+    if (!info.isFile())
+        return QString();
+    archivo_ = info.absoluteFilePath();
+    return archivo_;
+}
+
+QString DelRegistro::DatosTVW(const QString& clave) const {
+    if (archivo_.isEmpty())
+        throw Error(errores::ArchivoNoEncontrado,
+                    QStringLiteral("No se ha indicado la instalación de Trevanto Premium: no se "
+                                   "puede leer \"%1\"")
+                        .arg(clave));
+    return ini::Lee(archivo_, kSeccionHost, clave);
+}
+
+void DelRegistro::GuardaDatosTVW(const QString& clave, const QVariant& valor) {
+    if (archivo_.isEmpty())
+        throw Error(errores::ArchivoNoEncontrado,
+                    QStringLiteral("No se ha indicado la instalación de Trevanto Premium: no se "
+                                   "puede guardar \"%1\"")
+                        .arg(clave));
+    ini::Escribe(archivo_, kSeccionHost, clave, valor.toString());
+}
+
+void DelRegistro::GrabarCadena(const QString& rutaClave, const QString& nombre,
+                               const QString& valor) {
+    if (!rutaClave.startsWith(kRutaOdbc, Qt::CaseInsensitive))
+        throw Error(errores::ArgumentoInvalido,
+                    QStringLiteral("Clave del registro no admitida: \"%1\" (solo se escriben "
+                                   "orígenes de datos bajo %2)")
+                        .arg(rutaClave, kRutaOdbc));
+    const QString origen = rutaClave.mid(kRutaOdbc.size());
+    if (origen.isEmpty() || origen.contains(u'\\') || nombre.isEmpty())
+        throw Error(errores::ArgumentoInvalido,
+                    QStringLiteral("Origen de datos o nombre de valor no válido: \"%1\", \"%2\"")
+                        .arg(rutaClave, nombre));
+    // A line break or bracket would break the file's layout.
+    for (const QString* t : {&origen, &nombre, &valor})
+        if (t->contains(u'\n') || t->contains(u'\r') ||
+            (t != &valor && (t->contains(u'[') || t->contains(u']') || t->contains(u'='))))
+            throw Error(
+                errores::ArgumentoInvalido,
+                QStringLiteral("Texto no válido para el origen de datos \"%1\"").arg(origen));
+
+    const QByteArray archivo = ArchivoOdbcUsuario();
+    ProtegeArchivo(archivo, true);
+    if (!SQLSetConfigMode(ODBC_USER_DSN))
+        throw Error(errores::ConfiguracionOdbc, UltimoErrorOdbc());
+    const QByteArray cOrigen = origen.toUtf8();
+    const QByteArray cNombre = nombre.toUtf8();
+    const QByteArray cValor = valor.toUtf8();
+    const BOOL escrito = SQLWritePrivateProfileString(cOrigen.constData(), cNombre.constData(),
+                                                      cValor.constData(), "odbc.ini");
+    const QString error = escrito ? QString() : UltimoErrorOdbc();
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    ProtegeArchivo(archivo, false);
+    if (!escrito)
+        throw Error(errores::ConfiguracionOdbc,
+                    QStringLiteral("No se pudo escribir \"%1\" en el origen de datos \"%2\": %3")
+                        .arg(nombre, origen, error));
+}
+
+} // namespace qm

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "Conexion.h"
+
 #include <QString>
 #include <QVariant>
-
 #include <memory>
 #include <vector>
 
-namespace qm {
+typedef struct st_mysql_res MYSQL_RES;
 
-class Conexion;
+namespace qm {
 
 // The rows of one query, kept in memory, with a current row, like the host's recordsets.
 // Values come as QVariant: NULL is a null QVariant; integers qlonglong; floating and decimal
@@ -50,6 +51,8 @@ public:
 private:
     struct Datos;
     std::unique_ptr<Datos> datos_;
+    // Takes the result over; it reads through the session it came from.
+    static Recordset Crea(std::shared_ptr<Conexion::Sesion> sesion, MYSQL_RES* resultado);
     friend class Conexion;
 };
 

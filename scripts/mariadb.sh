@@ -3,6 +3,8 @@
 # loopback only, a free port chosen at start, never the system service.
 #
 #   mariadb.sh start DIR [DATABASE...]   start (creating DIR on first use), wait until ready
+#   mariadb.sh start DIR --puerto N [DATABASE...]   the same on port N (a restart that keeps
+#                                        the port its clients know)
 #   mariadb.sh stop DIR                  stop the server of DIR
 #   mariadb.sh status DIR                exit 0 when the server of DIR answers
 #
@@ -17,6 +19,11 @@ PASSWORD='pa;ss=1}x'
 accion=${1:?usage: mariadb.sh start|stop|status DIR}
 dir=$(realpath -m "${2:?usage: mariadb.sh start|stop|status DIR}")
 shift 2 || true
+puerto_pedido=
+if [[ ${1:-} == --puerto ]]; then
+    puerto_pedido=${2:?usage: mariadb.sh start DIR --puerto N}
+    shift 2
+fi
 
 datos="$dir/data"
 socket="$dir/mysqld.sock"
@@ -45,12 +52,17 @@ arranca() {
     fi
     if [[ ! -d $datos/mysql ]]; then
         rm -rf "$datos"
-        mariadb-install-db --no-defaults --datadir="$datos" --auth-root-authentication-method=normal \
-            --skip-test-db --user="$(id -un)" >"$dir/install.log" 2>&1
+        if ! mariadb-install-db --no-defaults --datadir="$datos" \
+            --auth-root-authentication-method=normal --skip-test-db --user="$(id -un)" \
+            >"$dir/install.log" 2>&1; then
+            echo "mariadb: could not create the data folder $datos" >&2
+            tail -20 "$dir/install.log" >&2 || true
+            exit 1
+        fi
     fi
     local intento puerto
     for intento in 1 2 3; do
-        puerto=$(puerto_libre)
+        puerto=${puerto_pedido:-$(puerto_libre)}
         rm -f "$socket" "$pidfile"
         mariadbd --no-defaults --datadir="$datos" --socket="$socket" --pid-file="$pidfile" \
             --port="$puerto" --bind-address=127.0.0.1 --skip-name-resolve \

@@ -105,7 +105,11 @@ void ServidorPropio::Detiene() {
 }
 
 void ServidorPropio::Arranca() {
-    Ejecuta(QStringLiteral(QUILTARO_SCRIPTS_DIR "/mariadb.sh"), {"start", dir_.path()});
+    // A restart keeps the port, as a real server does, so open sessions can find it again.
+    QStringList argumentos{"start", dir_.path()};
+    if (datos_.puerto != 0)
+        argumentos << "--puerto" << QString::number(datos_.puerto);
+    Ejecuta(QStringLiteral(QUILTARO_SCRIPTS_DIR "/mariadb.sh"), argumentos);
     datos_ = LeeDatosServidor(dir_.path() + "/server.env");
 }
 

@@ -52,7 +52,7 @@ public:
     ServidorPropio& operator=(const ServidorPropio&) = delete;
 
     void Detiene();
-    // Starts it again on the same data; the port may change, see datos().
+    // Starts it again on the same data and the same port.
     void Arranca();
     const DatosServidor& datos() const { return datos_; }
 

@@ -1,0 +1,111 @@
+#include "host/BasesDD.h"
+#include "host/Conexion.h"
+#include "host/Error.h"
+#include "host/Recordset.h"
+#include "tests/support/ServidorPrueba.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+long long Cuenta(qm::Conexion& cn, const QString& tabla) {
+    return cn.Consulta("SELECT COUNT(*) FROM " + tabla).Valor(0).toLongLong();
+}
+
+TEST(Reconexion, SobreviveAlReinicioDelServidor) {
+    prueba::ServidorPropio servidor;
+    qm::Conexion cn = prueba::Conecta(servidor.datos());
+    cn.Execute("CREATE DATABASE r");
+    cn.Execute("CREATE TABLE r.t (a INT, b VARCHAR(10))");
+    cn.Execute("INSERT INTO r.t VALUES (1, 'x')");
+    cn.Execute("SET SESSION sql_mode='NO_BACKSLASH_ESCAPES,STRICT_ALL_TABLES'");
+    const QString modo = cn.Consulta("SELECT @@SESSION.sql_mode").Valor(0).toString();
+    qm::Recordset rs = cn.Consulta("SELECT * FROM r.t");
+
+    servidor.Detiene();
+    servidor.Arranca();
+
+    cn.Execute("INSERT INTO r.t VALUES (2, 'y')");
+    EXPECT_EQ(Cuenta(cn, "r.t"), 2);
+    EXPECT_EQ(cn.Consulta("SELECT @@SESSION.sql_mode").Valor(0).toString(), modo);
+    EXPECT_EQ(cn.Escapa("a\\b"), "a\\b");
+
+    // A recordset read before the restart still saves through the new session.
+    servidor.Detiene();
+    servidor.Arranca();
+    rs.Asigna("b", "z");
+    rs.Update();
+    EXPECT_EQ(cn.Consulta("SELECT b FROM r.t WHERE a = 1").Valor(0).toString(), "z");
+    EXPECT_EQ(Cuenta(cn, "r.t"), 2);
+}
+
+TEST(Reconexion, ServidorCaidoFallaYLuegoSeRecupera) {
+    prueba::ServidorPropio servidor;
+    qm::Conexion cn = prueba::Conecta(servidor.datos());
+    cn.Execute("CREATE DATABASE r");
+    cn.Execute("CREATE TABLE r.t (a INT)");
+    servidor.Detiene();
+    try {
+        cn.Execute("INSERT INTO r.t VALUES (1)");
+        FAIL() << "una sentencia sin servidor no falló";
+    } catch (const qm::Error& e) {
+        EXPECT_TRUE(e.numero() == 2002 || e.numero() == 2003) << e.numero();
+    }
+    servidor.Arranca();
+    cn.Execute("INSERT INTO r.t VALUES (1)");
+    EXPECT_EQ(Cuenta(cn, "r.t"), 1);
+}
+
+TEST(Reconexion, SesionCerradaPorInactividad) {
+    prueba::BaseTemporal base("espera");
+    qm::Conexion cn = prueba::Conecta(base.nombre());
+    cn.Execute("CREATE TABLE t (a INT)");
+    cn.Execute("SET SESSION wait_timeout=1");
+    const QString antes = cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toString();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    cn.Execute("INSERT INTO t VALUES (1)");
+    EXPECT_EQ(Cuenta(cn, "t"), 1);
+    EXPECT_NE(cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toString(), antes);
+    EXPECT_EQ(cn.Consulta("SELECT @@SESSION.wait_timeout").Valor(0).toLongLong(), 1);
+}
+
+TEST(Reconexion, SesionTerminadaDesdeOtraSinActividad) {
+    prueba::BaseTemporal base("kill");
+    qm::Conexion cn = prueba::Conecta(base.nombre());
+    cn.Execute("CREATE TABLE t (a INT)");
+    const QString id = cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toString();
+    prueba::Conecta().Execute("KILL CONNECTION " + id);
+    cn.Execute("INSERT INTO t VALUES (1)");
+    EXPECT_EQ(Cuenta(cn, "t"), 1);
+}
+
+// Lost while the server was answering: the statement may have run, so it fails and is not
+// sent again; the next statement gets a new session.
+TEST(Reconexion, PerdidaDuranteLaRespuestaNoSeRepite) {
+    prueba::BaseTemporal base("perdida");
+    qm::Conexion cn = prueba::Conecta(base.nombre());
+    cn.Execute("CREATE TABLE t (a INT)");
+    const QString id = cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toString();
+    std::thread mata([&] {
+        qm::Conexion otra = prueba::Conecta();
+        // Wait until the statement is running, then end its session.
+        for (int i = 0; i < 200; ++i) {
+            if (otra.Consulta("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = " +
+                              id + " AND INFO LIKE 'INSERT%'")
+                    .Valor(0)
+                    .toLongLong() > 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        otra.Execute("KILL CONNECTION " + id);
+    });
+    EXPECT_THROW(cn.Execute("INSERT INTO t SELECT 1 FROM DUAL WHERE SLEEP(5) = 0"), qm::Error);
+    mata.join();
+    EXPECT_LE(Cuenta(cn, "t"), 1);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_LE(Cuenta(cn, "t"), 1);
+}
+
+} // namespace
