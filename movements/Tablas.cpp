@@ -1,1 +1,36 @@
-// implemented by the movement table work
+#include "movements/Tablas.h"
+
+#include "host/Recordset.h"
+
+namespace movimientos {
+
+QString SentenciaCreaRavesta() {
+    return QStringLiteral("CREATE TABLE if not exists `ravesta` (") +
+           QStringLiteral("`Cliente` varchar(10) NOT NULL DEFAULT '',") +
+           QStringLiteral("`Fecha` date NOT NULL DEFAULT '0000-00-00',") +
+           QStringLiteral("`Hora` varchar(8) NOT NULL DEFAULT '00:00:00',") +
+           QStringLiteral("`Movimiento` varchar(20) NOT NULL DEFAULT '',") +
+           QStringLiteral("`Folio` varchar(10) NOT NULL DEFAULT '',") +
+           QStringLiteral("`Ventas` double NOT NULL DEFAULT '0',") +
+           QStringLiteral("`Devoluciones` double NOT NULL DEFAULT '0',") +
+           QStringLiteral("`Pagos` double NOT NULL DEFAULT '0',") +
+           QStringLiteral("`SaldoAnterior` double NOT NULL DEFAULT '0',") +
+           QStringLiteral("`SaldoActual` double NOT NULL DEFAULT '0',") +
+           QStringLiteral("KEY (`Cliente`,`Fecha`,`Hora`)") + QStringLiteral(") ENGINE=MyISAM");
+}
+
+void PreparaTablas(const qm::BasesDD& BasesDD, qm::Conexion& cn, qm::Conexion& cnReportes,
+                   QString& cSQL) {
+    if (!BasesDD.HayTabla(QStringLiteral("ravesta"), cnReportes)) {
+        cSQL = SentenciaCreaRavesta();
+        cnReportes.Execute(cSQL);
+    }
+    qm::Recordset rs = cnReportes.Consulta(QStringLiteral("Show create table ravesta"));
+    cSQL = rs.Valor(1).toString();
+    rs.Cierra();
+    cSQL.replace(QStringLiteral("ravesta"), QStringLiteral("tmpravesta"), Qt::CaseSensitive);
+    cn.Execute(QStringLiteral("Drop table if exists tmpravesta"));
+    cn.Execute(cSQL);
+}
+
+} // namespace movimientos
