@@ -20,6 +20,8 @@ inline constexpr int Conexion = 20;      // connection text
 inline constexpr int Accion = 17;        // 1 runs the report
 inline constexpr int Destino = 24;       // 0 preview window, 1 printer, 2 PDF file
 inline constexpr int Ubicacion = 32;     // table location, by table number from 0
+inline constexpr int ArchivoPdf = 50;    // the PDF file that destination 2 writes
+inline constexpr int Impresora = 51;     // destination 1: this printer, without the dialog
 } // namespace propiedad
 
 } // namespace motor

@@ -1,0 +1,128 @@
+// The customer's name shown while the code is typed.
+#include "tests/app/VentanaPrueba.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace prueba {
+namespace {
+
+class Busqueda : public VentanaPrueba {
+protected:
+    void SetUp() override {
+        VentanaPrueba::SetUp();
+        ASSERT_TRUE(AbreVentana(*instalacion));
+        QTest::mouseClick(ventana->txtCliente, Qt::LeftButton);
+    }
+    // The name on display, "" when the name area is hidden.
+    QString Nombre() const {
+        EXPECT_EQ(ventana->Label4->isVisible(), ventana->Label4->Caption() != QString());
+        return ventana->Label4->isVisible() ? ventana->Label4->Caption() : QString();
+    }
+    // Types the text one character at a time, giving the name shown after each.
+    std::vector<QString> Teclea(const QString& texto) {
+        std::vector<QString> nombres;
+        for (const QChar caracter : texto) {
+            QTest::keyClicks(ventana->txtCliente, QString(caracter));
+            nombres.push_back(Nombre());
+        }
+        return nombres;
+    }
+};
+
+TEST_F(Busqueda, AlTeclearSeVenOtrosClientesDePasoYAlFinalElCorrecto) {
+    const std::vector<QString> esperados = {QString(), QStringLiteral("Prefijo Dos"), QString(),
+                                            QStringLiteral("Ana Pérez Núñez")};
+    EXPECT_EQ(Teclea(QStringLiteral("C001")), esperados);
+    EXPECT_EQ(ventana->Label4->text(), QStringLiteral("Ana Pérez Núñez"));
+    EXPECT_TRUE(mensajes.mensajes.empty());
+}
+
+TEST_F(Busqueda, BorrarTodoOcultaElNombreSinConsultar) {
+    Teclea(QStringLiteral("C0"));
+    ASSERT_EQ(Nombre(), QStringLiteral("Prefijo Dos"));
+    QTest::keyClick(ventana->txtCliente, Qt::Key_Backspace);
+    EXPECT_EQ(Nombre(), QString());
+    // With the table gone any query would fail and be shown; the empty text asks nothing.
+    Conecta(base->nombre()).Execute(QStringLiteral("RENAME TABLE clientes TO clientes_fuera"));
+    QTest::keyClick(ventana->txtCliente, Qt::Key_Backspace);
+    EXPECT_EQ(ventana->txtCliente->text(), QString());
+    EXPECT_EQ(Nombre(), QString());
+    EXPECT_TRUE(mensajes.mensajes.empty());
+}
+
+TEST_F(Busqueda, CadaClaveSeBuscaTalComoSeEscribe) {
+    struct Caso {
+        QString tecleado;
+        QString nombre;
+    };
+    const Caso casos[] = {
+        {QStringLiteral(" "), QStringLiteral("Clave En Blanco")}, // spaces are not trimmed away
+        {QStringLiteral("O'Brien"), QStringLiteral("Pat O'Brien")},
+        {QStringLiteral("a\\b"), QStringLiteral("Con Diagonal")},
+        {QStringLiteral("x' or '1'='1"), QString()},
+        {QStringLiteral("' or ''='"), QString()},
+        {QStringLiteral("\\"), QString()},
+        {QStringLiteral("VACIO"), QString()}, // a name of empty text shows no name area
+        {QStringLiteral("NULO"), QString()},  // nor does a null name
+        {QStringLiteral("C999"), QString()},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.tecleado.toStdString());
+        ventana->txtCliente->clear();
+        Teclea(caso.tecleado);
+        EXPECT_EQ(Nombre(), caso.nombre);
+    }
+    EXPECT_TRUE(mensajes.mensajes.empty());
+}
+
+TEST_F(Busqueda, LaConexionQueDevuelveLaBibliotecaSigueSiendoLaDeLaVentana) {
+    Teclea(QStringLiteral("C001"));
+    ASSERT_TRUE(ventana->estado.cn.abierta());
+    // Still on the configured database, where the working copy lives.
+    qm::Recordset rs = ventana->estado.cn.Consulta(QStringLiteral("SELECT DATABASE()"));
+    EXPECT_EQ(rs.Valor(0).toString(), base->nombre());
+}
+
+TEST(BusquedaSinServidor, UnaBusquedaFallidaSeMuestraYLaVentanaSigueUsable) {
+    ServidorPropio propio;
+    BaseTemporal base(QStringLiteral("caido"), propio.datos());
+    {
+        qm::Conexion cn = Conecta(propio.datos(), base.nombre());
+        CreaClientes(cn);
+    }
+    const InstalacionPrueba instalacion(propio.datos(), base.nombre());
+    MensajesGrabados mensajes;
+    std::vector<int> salidas;
+    VentanaGrabadora ventana({instalacion.carpetaEjecutable(), &mensajes,
+                              [&](int codigo) { salidas.push_back(codigo); }});
+    ASSERT_TRUE(ventana.Form_Load());
+    ventana.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&ventana));
+    QTest::mouseClick(ventana.txtCliente, Qt::LeftButton);
+    QTest::keyClicks(ventana.txtCliente, QStringLiteral("C0"));
+    ASSERT_EQ(ventana.Label4->Caption(), QStringLiteral("Prefijo Dos"));
+
+    propio.Detiene();
+    QTest::keyClicks(ventana.txtCliente, QStringLiteral("0"));
+    ASSERT_EQ(mensajes.mensajes.size(), 1u);
+    EXPECT_TRUE(mensajes.mensajes[0].texto.startsWith(QStringLiteral("Error no. ")))
+        << mensajes.mensajes[0].texto.toStdString();
+    EXPECT_FALSE(ventana.Label4->isVisible());
+    // The window goes on: the key was typed, the focus moves, Print still answers.
+    EXPECT_EQ(ventana.txtCliente->text(), QStringLiteral("C00"));
+    QTest::keyClick(ventana.txtCliente, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), ventana.cmdImprimir);
+    QTest::keyClick(ventana.cmdImprimir, Qt::Key_Space);
+    EXPECT_EQ(ventana.clics.size(), 1u);
+
+    // Closing with the server gone still runs the whole shutdown and ends the program.
+    ventana.close();
+    EXPECT_TRUE(ventana.terminado());
+    EXPECT_EQ(salidas, std::vector<int>{0});
+    EXPECT_EQ(ventana.objetos.BasesDD, nullptr);
+    EXPECT_EQ(mensajes.mensajes.size(), 1u);
+}
+
+} // namespace
+} // namespace prueba
