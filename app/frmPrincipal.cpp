@@ -155,6 +155,9 @@ void frmPrincipal::Form_Unload() {
     if (terminado_)
         return;
     terminado_ = true;
+    // The report module refers to the host objects, which the shutdown releases.
+    reportes.reset();
+    crpReporte.reset();
     inicio::Termina(objetos, estado);
     if (opciones_.alTerminar)
         opciones_.alTerminar(codigoSalida_);

@@ -4,6 +4,7 @@
 #include "app/Etiqueta.h"
 #include "app/MensajesVentana.h"
 #include "host/Error.h"
+#include "report/ModuloReportes.h"
 #include "reportengine/ControlReporte.h"
 #include "startup/Inicio.h"
 #include "startup/modComun.h"
@@ -23,6 +24,8 @@ struct OpcionesVentana {
     qm::PuertoMensajes* mensajes = nullptr;
     // Ends the program with this exit status, once the shutdown sequence has run.
     std::function<void(int)> alTerminar;
+    // Makes the report control the Print command drives; null means Print has no report.
+    std::function<std::unique_ptr<motor::ControlReporte>()> creaControlReporte;
 };
 
 // The program's one window. Its Load runs the start-up sequence and its Unload, on every
@@ -55,8 +58,9 @@ public:
     CampoEntrada* txtCliente;
     Etiqueta* Label4;
     QPushButton* cmdImprimir;
-    // The report control, filled by the Print command.
+    // The report control and the report module that drives it, made at the first Print.
     std::unique_ptr<motor::ControlReporte> crpReporte;
+    std::unique_ptr<modRPTs::ModuloReportes> reportes;
 
     // What the window holds for the run.
     inicio::modComun objetos;
@@ -105,5 +109,6 @@ private:
     std::array<QString, 2> formatos_;
     const QWidget* ultimoEnfocado_ = nullptr;
     bool terminado_ = false;
+    bool imprimiendo_ = false;
     int codigoSalida_ = 0;
 };

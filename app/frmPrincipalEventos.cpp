@@ -120,5 +120,3 @@ void frmPrincipal::txtCliente_Change() {
     }
     objetos.BasesDD->CierraTabla(rsCliente);
 }
-
-void frmPrincipal::cmdImprimir_Click() {}
