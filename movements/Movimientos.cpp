@@ -12,9 +12,6 @@ namespace {
 // VB's "Invalid use of Null": an amount or a balance that is not there.
 constexpr long UsoInvalidoDeNull = 94;
 
-const QString kTrabajo = QStringLiteral("qm_movimientos");
-const QString kSaldos = QStringLiteral("qm_saldos");
-
 const QStringList kExclusionesPago = {
     QStringLiteral("Concepto not like '%DEVOLUCION CTES.'"),
     QStringLiteral("Concepto not like '%ABONO AUTOMATICO A CXC%'"),
@@ -104,15 +101,19 @@ private:
     bool cambiado_ = false;
 };
 
-// Scratch tables of this session, dropped when done.
+// Scratch tables of this session, dropped when done. They are plain tables named after the
+// session, not TEMPORARY ones: the server writes temporary MyISAM tables several times slower.
 class TablasDeTrabajo {
 public:
     explicit TablasDeTrabajo(qm::Conexion& cn) : cn_(cn) {
+        const QString sesion = cn_.Consulta("SELECT CONNECTION_ID()").Valor(0).toString();
+        trabajo = "qm_movimientos_" + sesion;
+        saldos = "qm_saldos_" + sesion;
         Borra();
         // Same columns and defaults as the working copy, without its keys, plus the order of
         // addition.
-        cn_.Execute("CREATE TEMPORARY TABLE " + kTrabajo + " LIKE tmpravesta");
-        qm::Recordset indices = cn_.Consulta("SHOW INDEX FROM " + kTrabajo);
+        cn_.Execute("CREATE TABLE " + trabajo + " LIKE tmpravesta");
+        qm::Recordset indices = cn_.Consulta("SHOW INDEX FROM " + trabajo);
         QStringList nombres;
         for (; !indices.Eof(); indices.MoveNext()) {
             const QString nombre = indices.Valor(QStringLiteral("Key_name")).toString();
@@ -120,9 +121,9 @@ public:
                 nombres << nombre;
         }
         for (const QString& nombre : nombres)
-            cn_.Execute("ALTER TABLE " + kTrabajo + " DROP INDEX `" +
+            cn_.Execute("ALTER TABLE " + trabajo + " DROP INDEX `" +
                         QString(nombre).replace("`", "``") + "`");
-        cn_.Execute("ALTER TABLE " + kTrabajo +
+        cn_.Execute("ALTER TABLE " + trabajo +
                     " ADD COLUMN qm_orden BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY");
     }
     ~TablasDeTrabajo() {
@@ -134,8 +135,11 @@ public:
     TablasDeTrabajo(const TablasDeTrabajo&) = delete;
     TablasDeTrabajo& operator=(const TablasDeTrabajo&) = delete;
 
+    QString trabajo; // the collected rows, with their order of addition
+    QString saldos;  // each customer's opening balance
+
 private:
-    void Borra() { cn_.Execute("DROP TEMPORARY TABLE IF EXISTS " + kTrabajo + ", " + kSaldos); }
+    void Borra() { cn_.Execute("DROP TABLE IF EXISTS " + trabajo + ", " + saldos); }
     qm::Conexion& cn_;
 };
 
@@ -144,7 +148,7 @@ const QString kColumnas = QStringLiteral(
 
 // Fails naming the first row of the source whose amount is null; the rows before it are
 // collected first, as a row-by-row build would have added them.
-void RevisaNulos(qm::Conexion& cn, const Fuente& f) {
+void RevisaNulos(qm::Conexion& cn, const TablasDeTrabajo& t, const Fuente& f) {
     const QString tabla = f.expresion.section(' ', 0, 0);
     qm::Recordset nulo =
         cn.Consulta("SELECT " + f.cliente + ", " + f.documento + " FROM " +
@@ -158,18 +162,18 @@ void RevisaNulos(qm::Conexion& cn, const Fuente& f) {
     for (; !todas.Eof() && todas.Valor(0).toLongLong() == 0; todas.MoveNext())
         ++antes;
     if (antes > 0)
-        cn.Execute("INSERT INTO " + kTrabajo + " (" + f.columnas + ") SELECT " + f.valores +
+        cn.Execute("INSERT INTO " + t.trabajo + " (" + f.columnas + ") SELECT " + f.valores +
                    " FROM " + f.expresion + " LIMIT " + QString::number(antes));
     throw qm::Error(UsoInvalidoDeNull,
                     QStringLiteral("%1: el documento %2 del cliente %3 no tiene importe")
                         .arg(tabla, documento, cliente));
 }
 
-void Recolecta(qm::Conexion& cn, const Fuentes& fuentes, QString& cSQL) {
+void Recolecta(qm::Conexion& cn, const TablasDeTrabajo& t, const Fuentes& fuentes, QString& cSQL) {
     for (const Fuente& f : FuentesDe(fuentes)) {
         cSQL = f.expresion;
-        RevisaNulos(cn, f);
-        cn.Execute("INSERT INTO " + kTrabajo + " (" + f.columnas + ") SELECT " + f.valores +
+        RevisaNulos(cn, t, f);
+        cn.Execute("INSERT INTO " + t.trabajo + " (" + f.columnas + ") SELECT " + f.valores +
                    " FROM " + f.expresion);
     }
 }
@@ -177,9 +181,9 @@ void Recolecta(qm::Conexion& cn, const Fuentes& fuentes, QString& cSQL) {
 // Opening balance of each customer: the statement balance of the last statement row before
 // the customer's earliest movement, else of the first one on that date, else 0. Customers
 // come in the order of "group by Cliente"; a null balance stops the balances at that customer.
-void CalculaSaldosIniciales(qm::Conexion& cn) {
-    cn.Execute("CREATE TEMPORARY TABLE " + kSaldos +
-               " ENGINE=MyISAM SELECT g.Cliente, "
+void CalculaSaldosIniciales(qm::Conexion& cn, const TablasDeTrabajo& t) {
+    cn.Execute("CREATE TABLE " + t.saldos +
+               " (KEY (Cliente)) ENGINE=MyISAM SELECT g.Cliente, "
                "EXISTS(SELECT 1 FROM edoctacli e WHERE e.Clave=g.Cliente AND e.Fecha<g.F) AS h1, "
                "(SELECT CAST(e.SaldoActual AS DOUBLE) FROM edoctacli e WHERE e.Clave=g.Cliente AND "
                "e.Fecha<g.F ORDER BY e.Fecha DESC, e.Id DESC LIMIT 1) AS s1, "
@@ -188,13 +192,13 @@ void CalculaSaldosIniciales(qm::Conexion& cn) {
                "e.Fecha=g.F ORDER BY e.Fecha, e.Id LIMIT 1) AS s2, "
                "CAST(0 AS DOUBLE) AS saldo, 1 AS activo "
                "FROM (SELECT Cliente, MIN(Fecha) AS F FROM " +
-               kTrabajo + " GROUP BY Cliente) g");
-    cn.Execute("UPDATE " + kSaldos + " SET saldo = IF(h1, s1, IF(h2, s2, 0))");
+               t.trabajo + " GROUP BY Cliente) g");
+    cn.Execute("UPDATE " + t.saldos + " SET saldo = IF(h1, s1, IF(h2, s2, 0))");
 }
 
 // The first customer, in "group by" order, whose opening balance is null; "" when none.
-QString ClienteSinSaldo(qm::Conexion& cn) {
-    qm::Recordset rs = cn.Consulta("SELECT Cliente FROM " + kSaldos +
+QString ClienteSinSaldo(qm::Conexion& cn, const TablasDeTrabajo& t) {
+    qm::Recordset rs = cn.Consulta("SELECT Cliente FROM " + t.saldos +
                                    " WHERE saldo IS NULL ORDER BY Cliente LIMIT 1");
     return rs.Eof() ? QString() : rs.Valor(0).toString();
 }
@@ -203,7 +207,7 @@ QString ClienteSinSaldo(qm::Conexion& cn) {
 // running sums per customer that start from the opening balance (the first term of the sum,
 // so every step is one addition, as walking the rows would do) in (Fecha, Hora, order of
 // addition) order. Customers not marked active keep balances 0.
-void EscribeConSaldos(qm::Conexion& cn) {
+void EscribeConSaldos(qm::Conexion& cn, const TablasDeTrabajo& t) {
     const QString paso =
         QStringLiteral("IF(Ventas<>0, Ventas, IF(Devoluciones<>0, -Devoluciones, -Pagos))");
     cn.Execute(
@@ -217,12 +221,12 @@ void EscribeConSaldos(qm::Conexion& cn) {
         "   SELECT s.Cliente, NULL AS Fecha, NULL AS Hora, NULL AS Movimiento, NULL AS Folio,"
         "    0 AS Ventas, 0 AS Devoluciones, 0 AS Pagos, 0 AS qm_orden, 0 AS tipo,"
         "    s.saldo AS paso, s.activo FROM " +
-        kSaldos +
+        t.saldos +
         " s"
         "   UNION ALL"
         "   SELECT m.Cliente, m.Fecha, m.Hora, m.Movimiento, m.Folio, m.Ventas, "
         "m.Devoluciones, m.Pagos, m.qm_orden, 1, " +
-        paso + ", s.activo FROM " + kTrabajo + " m JOIN " + kSaldos +
+        paso + ", s.activo FROM " + t.trabajo + " m JOIN " + t.saldos +
         " s ON s.Cliente = m.Cliente"
         "  ) u"
         " ) c"
@@ -231,10 +235,10 @@ void EscribeConSaldos(qm::Conexion& cn) {
 
 // After a failed collection the rows gathered so far are kept, as adding them one by one
 // would have left them.
-void ConservaRecolectadas(qm::Conexion& cn) noexcept {
+void ConservaRecolectadas(qm::Conexion& cn, const TablasDeTrabajo& t) noexcept {
     try {
         cn.Execute("INSERT INTO tmpravesta (" + kColumnas + ") SELECT " + kColumnas + " FROM " +
-                   kTrabajo + " ORDER BY qm_orden");
+                   t.trabajo + " ORDER BY qm_orden");
     } catch (...) {
         // The first failure is the one to report.
     }
@@ -264,20 +268,21 @@ void GeneraMovimientos(const ObjetosBuilder& objetos, qm::Conexion& cn, QString&
     {
         ModoPorFilas porFilas(cn);
         try {
-            Recolecta(cn, fuentes, cSQL);
+            Recolecta(cn, tablas, fuentes, cSQL);
         } catch (...) {
-            ConservaRecolectadas(cn);
+            ConservaRecolectadas(cn, tablas);
             throw;
         }
     }
-    CalculaSaldosIniciales(cn);
-    const QString sinSaldo = ClienteSinSaldo(cn);
+    CalculaSaldosIniciales(cn, tablas);
+    const QString sinSaldo = ClienteSinSaldo(cn, tablas);
     if (!sinSaldo.isEmpty()) {
         // Customers before it got their balances; it and those after keep 0.
-        cn.Execute("UPDATE " + kSaldos + " SET activo = (Cliente < '" + cn.Escapa(sinSaldo) + "')");
-        cn.Execute("UPDATE " + kSaldos + " SET saldo = 0 WHERE saldo IS NULL");
+        cn.Execute("UPDATE " + tablas.saldos + " SET activo = (Cliente < '" + cn.Escapa(sinSaldo) +
+                   "')");
+        cn.Execute("UPDATE " + tablas.saldos + " SET saldo = 0 WHERE saldo IS NULL");
     }
-    EscribeConSaldos(cn);
+    EscribeConSaldos(cn, tablas);
     if (!sinSaldo.isEmpty())
         throw qm::Error(UsoInvalidoDeNull,
                         QStringLiteral("edoctacli: el saldo del estado de cuenta del cliente %1 "

@@ -1,0 +1,189 @@
+// The movement builder's benchmark: for each size, the fast build, the row-by-row reference
+// and the server's own floor (one INSERT ... SELECT of the four sources, no balances), side by
+// side in one run, plus the customer lookup's latency per keystroke.
+//
+//   bench_movimientos SERVER_ENV MOVEMENTS:CUSTOMERS [MOVEMENTS:CUSTOMERS ...]
+#include "demo/datos/DatosHost.h"
+#include "host/BasesDD.h"
+#include "host/Error.h"
+#include "host/Recordset.h"
+#include "movements/Movimientos.h"
+#include "movements/Tablas.h"
+#include "tests/movements/Referencia.h"
+#include "tests/support/ServidorPrueba.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using movimientos::Solicitud;
+
+const Solicitud kTodos{"__/__/____", "__/__/____", ""};
+
+struct Banco {
+    prueba::DatosServidor servidor;
+    QString base;
+    qm::libQMCM libQMCM;
+    qm::BasesDD BasesDD;
+    qm::Utilerias Utilerias;
+
+    qm::Conexion Conecta() const { return prueba::Conecta(servidor, base); }
+    movimientos::ObjetosBuilder objetos() const { return {libQMCM, BasesDD, Utilerias}; }
+};
+
+double Segundos(const std::function<void()>& trabajo) {
+    QElapsedTimer reloj;
+    reloj.start();
+    trabajo();
+    return reloj.nsecsElapsed() / 1e9;
+}
+
+// Runs one build in a child process, so that its peak memory is the build's own.
+// Gives the seconds and the peak resident size in MB.
+std::pair<double, double> EnHijo(const std::function<void()>& trabajo) {
+    int tubo[2];
+    if (pipe(tubo) != 0)
+        throw qm::Error(qm::errores::AccesoArchivo, "pipe");
+    const pid_t hijo = fork();
+    if (hijo == 0) {
+        close(tubo[0]);
+        double resultado[2] = {-1, 0};
+        try {
+            resultado[0] = Segundos(trabajo);
+        } catch (const qm::Error& e) {
+            std::fprintf(stderr, "%s\n", qPrintable(e.texto()));
+        }
+        rusage uso{};
+        getrusage(RUSAGE_SELF, &uso);
+        resultado[1] = uso.ru_maxrss / 1024.0;
+        if (write(tubo[1], resultado, sizeof resultado) != sizeof resultado)
+            _exit(2);
+        _exit(0);
+    }
+    close(tubo[1]);
+    double resultado[2] = {-1, 0};
+    const ssize_t leidos = read(tubo[0], resultado, sizeof resultado);
+    close(tubo[0]);
+    waitpid(hijo, nullptr, 0);
+    if (leidos != sizeof resultado || resultado[0] < 0)
+        throw qm::Error(qm::errores::ArgumentoInvalido, "the build failed in the child");
+    return {resultado[0], resultado[1]};
+}
+
+double Piso(qm::Conexion& cn, const movimientos::Fuentes& f) {
+    cn.Execute("Truncate table tmpravesta");
+    return Segundos([&] {
+        const QString venta = "CONCAT(IF(TRIM(Serie)<>'',CONCAT(Serie,' '),''),Factura),"
+                              "IF(Cancelada=1,0,(SubTotal+IVA)+ImpuestoAd)";
+        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Ventas) SELECT "
+                   "Cliente,Fecha,Hora,'Remisión'," +
+                   venta + " FROM " + f.remisiones);
+        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Ventas) SELECT "
+                   "Cliente,Fecha,Hora,'Factura'," +
+                   venta + " FROM " + f.facturas);
+        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Devoluciones) "
+                   "SELECT Cliente,Fecha,Hora,'Devolución',DevolucionCtes,"
+                   "(SubTotal+IVA)+ImpuestoAd FROM " +
+                   f.devoluciones);
+        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Pagos) SELECT "
+                   "Clave,Fecha,Hora,'Pago',Folio,CantidadPago FROM " +
+                   f.pagos);
+    });
+}
+
+void Latencia(Banco& b, const QStringList& claves) {
+    qm::Conexion cn = b.Conecta();
+    std::vector<double> tiempos;
+    for (int i = 0; i < 1000; ++i) {
+        const QString codigo = claves[i % claves.size()].left(1 + i % 5);
+        qm::Recordset rs;
+        tiempos.push_back(Segundos([&] {
+            b.BasesDD.AbrirTabla(rs, cn, "clientes where Clave='" + cn.Escapa(codigo) + "'",
+                                 "Nombre");
+        }));
+    }
+    std::sort(tiempos.begin(), tiempos.end());
+    std::printf("lookup per keystroke: median %.0f us, p99 %.0f us (1000 lookups)\n",
+                tiempos[500] * 1e6, tiempos[990] * 1e6);
+}
+
+void MideTamano(Banco& b, int movimientos, int clientes) {
+    qm::Conexion cn = b.Conecta();
+    demo::OpcionesDatos o;
+    o.semilla = 11;
+    o.clientes = clientes;
+    o.movimientos = movimientos;
+    o.hasta = QDate(2026, 11, 30);
+    o.desde = o.hasta.addYears(-2);
+    const demo::ResumenDatos r = demo::GeneraDatos(cn, o);
+    QString cSQL;
+    movimientos::PreparaTablas(b.BasesDD, cn, cn, cSQL);
+
+    for (const bool uno : {false, true}) {
+        const Solicitud s = uno ? Solicitud{"__/__/____", "__/__/____", r.claves.value(1)} : kTodos;
+        const auto [rapido, pico] = EnHijo([&] {
+            qm::Conexion hijo = b.Conecta();
+            QString sql;
+            movimientos::GeneraMovimientos(b.objetos(), hijo, sql, s);
+        });
+        const long long filas =
+            cn.Consulta("SELECT COUNT(*) FROM tmpravesta").Valor(0).toLongLong();
+        double referencia = -1;
+        if (filas <= 100000)
+            referencia = Segundos([&] {
+                QString sql;
+                prueba::GeneraMovimientosReferencia(b.objetos(), cn, sql, s);
+            });
+        const double piso = Piso(cn, movimientos::ArmaFuentes(s, b.objetos(), cn));
+        std::printf("%s: %lld rows collected\n", uno ? "one customer" : "all customers", filas);
+        std::printf("bench movements=%d customers=%d%s fast_s=%.3f", movimientos, clientes,
+                    uno ? " one_customer=1" : "", rapido);
+        if (referencia >= 0)
+            std::printf(" reference_s=%.3f", referencia);
+        std::printf(" floor_s=%.3f fast/floor=%.2f", piso, rapido / std::max(piso, 1e-6));
+        if (referencia >= 0)
+            std::printf(" reference/fast=%.1f", referencia / std::max(rapido, 1e-6));
+        std::printf(" peak_mb=%.1f\n", pico);
+        std::fflush(stdout);
+    }
+    Latencia(b, r.claves);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication aplicacion(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s SERVER_ENV MOVEMENTS:CUSTOMERS ...\n", argv[0]);
+        return 2;
+    }
+    try {
+        Banco b;
+        b.servidor = prueba::LeeDatosServidor(QString::fromLocal8Bit(argv[1]));
+        for (int i = 2; i < argc; ++i) {
+            const QStringList partes = QString::fromLocal8Bit(argv[i]).split(':');
+            const int movimientos = partes.value(0).toInt();
+            const int clientes = partes.value(1, "1000").toInt();
+            b.base = QStringLiteral("bench_%1_%2").arg(movimientos).arg(clientes);
+            {
+                qm::Conexion cn = prueba::Conecta(b.servidor);
+                cn.Execute("DROP DATABASE IF EXISTS " + b.base);
+                cn.Execute("CREATE DATABASE " + b.base + " CHARACTER SET utf8mb4");
+            }
+            MideTamano(b, movimientos, clientes);
+            prueba::Conecta(b.servidor).Execute("DROP DATABASE IF EXISTS " + b.base);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
