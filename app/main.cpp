@@ -1,12 +1,16 @@
 #include "app/frmPrincipal.h"
+#include "reportengine/MotorReporte.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 
 int main(int argc, char** argv) {
     QApplication aplicacion(argc, argv);
-    frmPrincipal ventana({QCoreApplication::applicationDirPath(), nullptr,
-                          [](int codigo) { QCoreApplication::exit(codigo); }});
+    OpcionesVentana opciones;
+    opciones.carpetaEjecutable = QCoreApplication::applicationDirPath();
+    opciones.alTerminar = [](int codigo) { QCoreApplication::exit(codigo); };
+    opciones.creaControlReporte = [] { return std::make_unique<motor::MotorReporte>(); };
+    frmPrincipal ventana(std::move(opciones));
     if (!ventana.Form_Load())
         return ventana.codigoSalida();
     ventana.show();

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "reportengine/ControlReporte.h"
+#include "reportengine/Paginas.h"
+#include "reportengine/Plantilla.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <map>
+#include <memory>
+
+namespace motor {
+
+class VistaPrevia;
+
+// The report control: keeps what the runner sets and, on 17 = 1, reads the template, reads its
+// tables over ODBC, lays the pages out and sends them to the chosen destination. To the screen,
+// QUILTARO_VISTA_PDF=<path> in the environment also saves the previewed pages there (FORMAT.md).
+class MotorReporte : public ControlReporte {
+public:
+    MotorReporte();
+    ~MotorReporte() override;
+    MotorReporte(const MotorReporte&) = delete;
+    MotorReporte& operator=(const MotorReporte&) = delete;
+
+    void Propiedad(int id, const QVariant& valor) override;
+    void PropiedadIndexada(int id, int indice, const QVariant& valor) override;
+
+    // What was last set for that id, an empty value when nothing was.
+    QVariant Valor(int id) const { return propiedades_.value(id); }
+
+    // The preview window of the last run to the screen; null when none is open.
+    VistaPrevia* ultimaVista() const;
+
+    // The pages of the last run, whatever its destination.
+    const Documento& ultimoDocumento() const { return documento_; }
+
+private:
+    void Ejecuta();
+    Documento Prepara(const Plantilla& plantilla) const;
+    void Envia();
+
+    QHash<int, QVariant> propiedades_;
+    std::map<int, QString> ubicaciones_;
+    Documento documento_;
+    std::unique_ptr<VistaPrevia> vista_;
+};
+
+} // namespace motor

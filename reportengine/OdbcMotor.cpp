@@ -1,0 +1,263 @@
+#include "reportengine/OdbcMotor.h"
+
+#include "host/Error.h"
+#include "reportengine/ErroresMotor.h"
+
+#include <sqlext.h>
+
+#include <QStringList>
+
+#include <algorithm>
+#include <string>
+
+namespace motor {
+
+namespace {
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16");
+
+constexpr SQLULEN FilasPorBloque = 1024;
+constexpr SQLLEN CaracteresMaximos = 4096;
+
+std::u16string Ancho(const QString& texto) {
+    return std::u16string(reinterpret_cast<const char16_t*>(texto.utf16()), texto.size());
+}
+
+SQLWCHAR* Ptr(std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(s.data()); }
+
+struct Diagnostico {
+    QString estado;
+    long nativo = 0;
+    QString mensaje;
+};
+
+// The first diagnostic record of a handle, the one that says what went wrong.
+Diagnostico LeeDiagnostico(SQLSMALLINT tipo, SQLHANDLE handle) {
+    Diagnostico d;
+    SQLWCHAR estado[6] = {};
+    SQLINTEGER nativo = 0;
+    SQLWCHAR mensaje[1024] = {};
+    SQLSMALLINT largo = 0;
+    const SQLRETURN r = SQLGetDiagRecW(tipo, handle, 1, estado, &nativo, mensaje,
+                                       SQLSMALLINT(std::size(mensaje)), &largo);
+    if (SQL_SUCCEEDED(r)) {
+        d.estado = QString::fromUtf16(reinterpret_cast<const char16_t*>(estado), 5);
+        d.nativo = nativo;
+        d.mensaje = QString::fromUtf16(
+            reinterpret_cast<const char16_t*>(mensaje),
+            std::min<qsizetype>(largo, qsizetype(std::size(mensaje)) - 1));
+    } else {
+        d.mensaje = QStringLiteral("el controlador ODBC no dio más detalle");
+    }
+    return d;
+}
+
+// A statement handle, freed whatever happens.
+class Sentencia {
+public:
+    explicit Sentencia(SQLHDBC conexion) {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, conexion, &h_)))
+            throw qm::Error(errores::ErrorLectura,
+                            QStringLiteral("No se pudo preparar la lectura de los datos."));
+    }
+    ~Sentencia() {
+        if (h_ != SQL_NULL_HSTMT) {
+            SQLFreeStmt(h_, SQL_CLOSE);
+            SQLFreeHandle(SQL_HANDLE_STMT, h_);
+        }
+    }
+    Sentencia(const Sentencia&) = delete;
+    Sentencia& operator=(const Sentencia&) = delete;
+    SQLHSTMT h() const { return h_; }
+
+private:
+    SQLHSTMT h_ = SQL_NULL_HSTMT;
+};
+
+qm::Error ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
+    const bool faltaTabla = d.estado == QLatin1String("42S02") || d.nativo == 1146 ||
+                            d.nativo == 1049;
+    const bool faltaColumna = d.estado == QLatin1String("42S22") || d.nativo == 1054;
+    if (faltaTabla)
+        return qm::Error(errores::FaltaTablaOColumna,
+                         QStringLiteral("No existe la tabla %1 del reporte: %2")
+                             .arg(ubicacion, d.mensaje));
+    if (faltaColumna)
+        return qm::Error(errores::FaltaTablaOColumna,
+                         QStringLiteral("A la tabla %1 le falta una columna del reporte: %2")
+                             .arg(ubicacion, d.mensaje));
+    return qm::Error(errores::ErrorLectura, QStringLiteral("No se pudieron leer los datos de %1: "
+                                                           "[%2] %3")
+                                                .arg(ubicacion, d.estado, d.mensaje));
+}
+
+// One column's bound buffer for a block of rows.
+struct Enlace {
+    bool numerica = false;
+    SQLLEN caracteres = 0; // per row, the terminator included
+    std::vector<char16_t> textos;
+    std::vector<double> numeros;
+    std::vector<SQLLEN> indicadores;
+};
+
+} // namespace
+
+QString UbicacionSql(const QString& ubicacion) {
+    auto cita = [](QString nombre) {
+        return QLatin1Char('`') + nombre.replace(QLatin1Char('`'), QStringLiteral("``")) +
+               QLatin1Char('`');
+    };
+    const qsizetype punto = ubicacion.indexOf(QLatin1Char('.'));
+    if (punto < 0)
+        return cita(ubicacion);
+    return cita(ubicacion.left(punto)) + QLatin1Char('.') + cita(ubicacion.mid(punto + 1));
+}
+
+QString CadenaConexion(const QString& fuente, const QString& texto) {
+    QString nombre = fuente;
+    if (nombre.contains(QLatin1Char(';')) || nombre.contains(QLatin1Char('{')) ||
+        nombre.contains(QLatin1Char('}')) || nombre != nombre.trimmed())
+        nombre = QLatin1Char('{') + nombre.replace(QLatin1Char('}'), QStringLiteral("}}")) +
+                 QLatin1Char('}');
+    return QStringLiteral("DSN=") + nombre + QLatin1Char(';') + texto;
+}
+
+ConexionOdbc::ConexionOdbc(const QString& cadena) {
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &entorno_)) ||
+        !SQL_SUCCEEDED(SQLSetEnvAttr(entorno_, SQL_ATTR_ODBC_VERSION,
+                                     reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
+        !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, entorno_, &conexion_))) {
+        if (entorno_ != SQL_NULL_HENV)
+            SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
+        throw qm::Error(errores::SinFuenteDatos, QStringLiteral("No se pudo iniciar ODBC."));
+    }
+    SQLSetConnectAttr(conexion_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
+    std::u16string texto = Ancho(cadena);
+    const SQLRETURN r =
+        SQLDriverConnectW(conexion_, nullptr, Ptr(texto), SQLSMALLINT(texto.size()), nullptr, 0,
+                          nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(r)) {
+        const Diagnostico d = LeeDiagnostico(SQL_HANDLE_DBC, conexion_);
+        SQLFreeHandle(SQL_HANDLE_DBC, conexion_);
+        SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
+        conexion_ = SQL_NULL_HDBC;
+        entorno_ = SQL_NULL_HENV;
+        if (d.estado == QLatin1String("28000") || d.nativo == 1045 || d.nativo == 1698)
+            throw qm::Error(errores::AccesoNegado,
+                            QStringLiteral("El servidor rechazó el usuario o la contraseña del "
+                                           "reporte: %1")
+                                .arg(d.mensaje));
+        if (d.estado == QLatin1String("IM002"))
+            throw qm::Error(errores::SinFuenteDatos,
+                            QStringLiteral("No existe el origen de datos del reporte: %1")
+                                .arg(d.mensaje));
+        throw qm::Error(errores::SinFuenteDatos,
+                        QStringLiteral("No se pudo conectar con el origen de datos del reporte: "
+                                       "[%1] %2")
+                            .arg(d.estado, d.mensaje));
+    }
+    conectada_ = true;
+}
+
+ConexionOdbc::~ConexionOdbc() {
+    if (conexion_ != SQL_NULL_HDBC) {
+        if (conectada_)
+            SQLDisconnect(conexion_);
+        SQLFreeHandle(SQL_HANDLE_DBC, conexion_);
+    }
+    if (entorno_ != SQL_NULL_HENV)
+        SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
+}
+
+TablaDatos ConexionOdbc::Lee(const QString& ubicacion,
+                             const std::vector<ColumnaPedida>& columnas) {
+    QStringList lista;
+    for (const ColumnaPedida& c : columnas)
+        lista << UbicacionSql(c.nombre);
+    std::u16string sql = Ancho(QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) +
+                               QStringLiteral(" FROM ") + UbicacionSql(ubicacion));
+    Sentencia st(conexion_);
+    const SQLHSTMT h = st.h();
+    SQLULEN leidas = 0;
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(FilasPorBloque), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
+    if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
+        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+
+    TablaDatos tabla;
+    std::vector<Enlace> enlaces(columnas.size());
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        ColumnaDatos c;
+        c.nombre = columnas[i].nombre;
+        c.numerica = columnas[i].numerica;
+        tabla.columnas.push_back(std::move(c));
+        Enlace& e = enlaces[i];
+        e.numerica = columnas[i].numerica;
+        e.indicadores.resize(FilasPorBloque);
+        const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
+        SQLRETURN r;
+        if (e.numerica) {
+            e.numeros.resize(FilasPorBloque);
+            r = SQLBindCol(h, n, SQL_C_DOUBLE, e.numeros.data(), sizeof(double),
+                           e.indicadores.data());
+        } else {
+            SQLULEN tamano = 0;
+            SQLSMALLINT tipo = 0, decimales = 0, nulos = 0;
+            SQLDescribeColW(h, n, nullptr, 0, nullptr, &tipo, &tamano, &decimales, &nulos);
+            // Room for characters outside the basic plane, which take two UTF-16 units.
+            const SQLLEN unidades = std::clamp<SQLLEN>(SQLLEN(tamano) * 2, 32, CaracteresMaximos);
+            e.caracteres = unidades + 1;
+            e.textos.resize(std::size_t(e.caracteres) * FilasPorBloque);
+            r = SQLBindCol(h, n, SQL_C_WCHAR, e.textos.data(),
+                           e.caracteres * SQLLEN(sizeof(char16_t)), e.indicadores.data());
+        }
+        if (!SQL_SUCCEEDED(r))
+            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    }
+
+    for (;;) {
+        const SQLRETURN r = SQLFetch(h);
+        if (r == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(r))
+            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+        for (std::size_t i = 0; i < enlaces.size(); ++i) {
+            const Enlace& e = enlaces[i];
+            ColumnaDatos& c = tabla.columnas[i];
+            for (SQLULEN f = 0; f < leidas; ++f) {
+                const SQLLEN ind = e.indicadores[f];
+                if (e.numerica) {
+                    c.numeros.push_back(ind == SQL_NULL_DATA ? 0.0 : e.numeros[f]);
+                    continue;
+                }
+                if (ind == SQL_NULL_DATA) {
+                    c.textos.emplace_back();
+                    continue;
+                }
+                const SQLLEN maximo = e.caracteres - 1;
+                const SQLLEN largo = ind == SQL_NO_TOTAL
+                                         ? maximo
+                                         : std::min<SQLLEN>(ind / SQLLEN(sizeof(char16_t)), maximo);
+                c.textos.push_back(QString::fromUtf16(
+                    e.textos.data() + std::size_t(e.caracteres) * f, qsizetype(largo)));
+            }
+        }
+        tabla.filas += leidas;
+    }
+    return tabla;
+}
+
+int TablaDatos::Indice(const QString& nombre) const {
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        if (columnas[i].nombre == nombre)
+            return int(i);
+    }
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        if (columnas[i].nombre.compare(nombre, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace motor

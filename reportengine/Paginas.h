@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QLineF>
+#include <QPointF>
+#include <QRectF>
+#include <QRgb>
+#include <QSizeF>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace motor {
+
+// Finished pages, in points (1/72 inch) from the page's top left corner. The preview, the
+// printer and the PDF only draw these.
+enum class Estilo : std::uint8_t { Titulo, Fecha, Encabezado, Normal, Grupo, Total, TotalClaro, Pie, Aviso };
+inline constexpr int NumeroEstilos = 9;
+
+struct DefinicionEstilo {
+    double puntos;
+    bool negrita;
+    bool cursiva;
+    QRgb color;
+};
+const DefinicionEstilo& Define(Estilo estilo);
+
+struct TextoPagina {
+    QPointF base; // left end of the baseline
+    QString texto;
+    Estilo estilo;
+};
+struct RellenoPagina {
+    QRectF rect;
+    QRgb color;
+};
+struct LineaPagina {
+    QLineF linea;
+    double grosor;
+    QRgb color;
+};
+
+struct Pagina {
+    std::vector<RellenoPagina> rellenos;
+    std::vector<LineaPagina> lineas;
+    std::vector<TextoPagina> textos;
+};
+
+struct Documento {
+    QString titulo;
+    QSizeF tamano; // points
+    bool carta = true;
+    bool horizontal = false;
+    std::vector<Pagina> paginas;
+};
+
+} // namespace motor

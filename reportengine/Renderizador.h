@@ -1,0 +1,23 @@
+#pragma once
+
+#include "reportengine/DatosReporte.h"
+#include "reportengine/Paginas.h"
+#include "reportengine/Plantilla.h"
+
+#include <QDateTime>
+
+#include <cstddef>
+#include <functional>
+
+namespace motor {
+
+// Called now and then while laying out: rows done, rows in all.
+using Avance = std::function<void(std::size_t hechas, std::size_t total)>;
+
+// Lays the rows out into finished pages: title, printed date and "Página x de y" on every
+// page, the column headings repeated on every page, a band per group with its opening
+// balance, its rows (never split), its totals and closing balance, then the grand total.
+Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
+                    const Avance& avance = {});
+
+} // namespace motor

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "reportengine/Plantilla.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace prueba {
+
+// The movements template, compiled from its source in the tree.
+motor::Plantilla PlantillaMovimientos();
+QByteArray BytesMovimientos();
+
+// One movement row of tmpravesta.
+struct Movimiento {
+    QString cliente;
+    QString fecha; // yyyy-mm-dd
+    QString hora;
+    QString movimiento;
+    QString folio;
+    double ventas = 0, devoluciones = 0, pagos = 0, anterior = 0, actual = 0;
+};
+
+// A database of the test's own with tmpravesta and clientes, plus a user DSN
+// "Trevanto Reportes" in the private odbc.ini that points at the private server.
+class DatosReporte {
+public:
+    DatosReporte();
+    ~DatosReporte();
+    const QString& base() const;
+    // "SERVER=...;DB=...;UID=...;PWD={...};" with the private password braced.
+    QString textoConexion(const QString& password) const;
+    QString textoConexion() const;
+    void Cliente(const QString& clave, const QString& nombre);
+    void Movimientos(const std::vector<Movimiento>& filas);
+
+private:
+    struct Datos;
+    std::unique_ptr<Datos> d_;
+};
+
+// The text of a PDF as pdftotext -layout gives it.
+QString TextoPdf(const QString& ruta);
+
+} // namespace prueba
