@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The demo: installs, builds, starts a private MariaDB server with a sample host database, lays
+# out a demo host installation and opens the window on it. With no display (or with --auto) it
+# runs under Xvfb, types a sample request as a user would (last month, one customer), presses
+# Alt+I, saves the previewed report as a PDF, takes a screenshot and stops everything.
+#   scripts/demo.sh [--auto]
+set -euo pipefail
+raiz=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUILTARO_BUILD:-$raiz/build}
+demo="$build/demo-run"
+servidor="$build/demo-server"
+
+if [[ ${1:-} == --dentro ]]; then
+    # Runs inside Xvfb: drive the window with xdotool.
+    espera() { timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -1; }
+    ODBCINI="$demo/odbc.ini" "$demo/instalacion/quiltaro" >"$demo/quiltaro.log" 2>&1 &
+    programa=$!
+    trap 'kill $programa 2>/dev/null || true' EXIT
+    ventana=$(espera "Reporte de movimientos de clientes")
+    xdotool windowfocus --sync "$ventana"
+    sleep 0.5
+    xdotool key --delay 60 ctrl+a
+    xdotool type --delay 60 "$DEMO_DESDE"
+    xdotool key Tab ctrl+a
+    xdotool type --delay 60 "$DEMO_HASTA"
+    xdotool key Tab
+    xdotool type --delay 120 "$DEMO_CLIENTE"
+    sleep 1
+    import -window "$ventana" "$demo/ventana.png"
+    xdotool key alt+i
+    vista=$(espera "Vista previa")
+    xdotool windowfocus --sync "$vista"
+    sleep 1
+    import -window root "$demo/pantalla.png"
+    xdotool key alt+g
+    dialogo=$(espera "Guardar PDF")
+    xdotool windowfocus --sync "$dialogo"
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$demo/reporte.pdf"
+    xdotool key Return
+    for _ in $(seq 1 100); do [[ -s $demo/reporte.pdf ]] && break; sleep 0.2; done
+    [[ -s $demo/reporte.pdf ]] || { echo "demo: the PDF was not saved" >&2; exit 1; }
+    exit 0
+fi
+
+automatico=0
+[[ ${1:-} == --auto || -z ${DISPLAY:-} ]] && automatico=1
+
+"$raiz/scripts/install.sh"
+cmake -S "$raiz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target quiltaro quiltaro_plantillas quiltaro_genera_datos \
+    quiltaro_instala_demo
+
+"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true
+"$raiz/scripts/mariadb.sh" start "$servidor"
+trap '"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true' EXIT
+env_file="$servidor/server.env"
+valor() { grep "^$1=" "$env_file" | cut -d= -f2-; }
+
+rm -rf "$demo"
+mkdir -p "$demo"
+"$build/demo/datos/quiltaro_genera_datos" --env "$env_file" --base datos1 --demo
+ODBCINI="$demo/odbc.ini" "$build/demo/instalacion/quiltaro_instala_demo" \
+    --carpeta "$demo/instalacion" --programa "$build/app/quiltaro" \
+    --plantilla "$build/app/quiltaro.rpt" --servidor "$(valor SERVIDOR)" \
+    --puerto "$(valor PUERTO)" --usuario "$(valor USUARIO)" --password "$(valor PASSWORD)" \
+    --base datos1
+
+# The sample request: last month, and the customer (a plain code, easy to type) with the most
+# documents in it.
+primero=$(date -d "$(date +%Y-%m-01) -1 month" +%Y-%m-%d)
+ultimo=$(date -d "$(date +%Y-%m-01) -1 day" +%Y-%m-%d)
+export DEMO_DESDE=$(date -d "$primero" +%d%m%Y) DEMO_HASTA=$(date -d "$ultimo" +%d%m%Y)
+export DEMO_CLIENTE=$(mariadb --no-defaults --socket="$(valor SOCKET)" -uroot -N datos1 -e \
+    "SELECT Cliente FROM remisiones WHERE Fecha BETWEEN '$primero' AND '$ultimo' AND
+     Cliente REGEXP '^[A-Z0-9]+\$' GROUP BY Cliente ORDER BY COUNT(*) DESC, Cliente LIMIT 1")
+
+if ((automatico == 0)); then
+    echo "demo: the window opens on $demo/instalacion; try $DEMO_CLIENTE, $primero to $ultimo"
+    ODBCINI="$demo/odbc.ini" "$demo/instalacion/quiltaro"
+    exit 0
+fi
+
+export XDG_RUNTIME_DIR="$demo/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$raiz/scripts/demo.sh" --dentro
+echo "demo: request $DEMO_CLIENTE from $primero to $ultimo"
+echo "PDF: $demo/reporte.pdf"
+echo "Screenshot: $demo/ventana.png"
