@@ -29,6 +29,8 @@ if [[ ${1:-} == --dentro ]]; then
     import -window "$ventana" "$demo/ventana.png"
     xdotool key alt+i
     vista=$(espera "Vista previa")
+    # No window manager: put the preview below the window so the screenshot shows both.
+    xdotool windowmove "$vista" 0 360 windowsize "$vista" 1024 408
     xdotool windowfocus --sync "$vista"
     sleep 1
     import -window root "$demo/pantalla.png"
@@ -87,4 +89,4 @@ mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$raiz/scripts/demo.sh" --dentro
 echo "demo: request $DEMO_CLIENTE from $primero to $ultimo"
 echo "PDF: $demo/reporte.pdf"
-echo "Screenshot: $demo/ventana.png"
+echo "Screenshot: $demo/pantalla.png"
