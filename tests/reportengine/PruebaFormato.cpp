@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
 #include <random>
 
 namespace {
@@ -124,12 +123,10 @@ TEST(Formato, ElCompiladorRehusaLoQueElEjecutorLeeriaMal) {
         std::function<void(Plantilla&)> cambia;
     };
     const std::vector<Caso> casos = {
-        {"layout naming a driver", [](Plantilla& p) {
-             p.diseno.titulo = QStringLiteral("pdsodbc.dll es el driver");
-         }},
-        {"record over 60 bytes", [](Plantilla& p) {
-             p.tablas[0].nombre = QString(50, QLatin1Char('x'));
-         }},
+        {"layout naming a driver",
+         [](Plantilla& p) { p.diseno.titulo = QStringLiteral("pdsodbc.dll es el driver"); }},
+        {"record over 60 bytes",
+         [](Plantilla& p) { p.tablas[0].nombre = QString(50, QLatin1Char('x')); }},
         {"driver not ending in .dll", [](Plantilla& p) { p.tablas[0].driver = "pdsodbc.so"; }},
         {"no tables", [](Plantilla& p) { p.tablas.clear(); }},
         {"names table out of range", [](Plantilla& p) { p.diseno.tablaNombres = 5; }},
