@@ -78,24 +78,12 @@ std::pair<double, double> EnHijo(const std::function<void()>& trabajo) {
     return {resultado[0], resultado[1]};
 }
 
+// The server's own floor: the same four copies straight into tmpravesta, no balances.
 double Piso(qm::Conexion& cn, const movimientos::Fuentes& f) {
     cn.Execute("Truncate table tmpravesta");
     return Segundos([&] {
-        const QString venta = "CONCAT(IF(TRIM(Serie)<>'',CONCAT(Serie,' '),''),Factura),"
-                              "IF(Cancelada=1,0,(SubTotal+IVA)+ImpuestoAd)";
-        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Ventas) SELECT "
-                   "Cliente,Fecha,Hora,'Remisión'," +
-                   venta + " FROM " + f.remisiones);
-        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Ventas) SELECT "
-                   "Cliente,Fecha,Hora,'Factura'," +
-                   venta + " FROM " + f.facturas);
-        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Devoluciones) "
-                   "SELECT Cliente,Fecha,Hora,'Devolución',DevolucionCtes,"
-                   "(SubTotal+IVA)+ImpuestoAd FROM " +
-                   f.devoluciones);
-        cn.Execute("INSERT INTO tmpravesta (Cliente,Fecha,Hora,Movimiento,Folio,Pagos) SELECT "
-                   "Clave,Fecha,Hora,'Pago',Folio,CantidadPago FROM " +
-                   f.pagos);
+        for (const QString& sentencia : movimientos::CopiasDeFuentes(f, "tmpravesta"))
+            cn.Execute(sentencia);
     });
 }
 

@@ -19,41 +19,37 @@ const QStringList kExclusionesPago = {
     QStringLiteral("CantidadPago<>0 and NotaCredito=0 and Devolucion=0"),
 };
 
-// One source: its table expression, the columns it sets and the expressions that fill them,
-// and how to name a document in an error.
+// One source: its table expression, what each collected row takes from it, and how to name a
+// document in an error.
 struct Fuente {
     QString expresion;
-    QString columnas;
-    QString valores;
-    QString importe;   // the amount expression, null when a source value is null
-    QString documento; // the document's number, for messages
-    QString cliente;   // the customer column
+    QString movimiento;     // the kind of the rows
+    QString cliente;        // the customer column
+    QString documento;      // the folio expression, also the document's name in messages
+    QString columnaImporte; // the working table's column that the amount goes to
+    QString importe;        // the amount expression, null when a source value is null
+
+    QString Inserta(const QString& tabla) const {
+        return "INSERT INTO " + tabla + " (Cliente,Fecha,Hora,Movimiento,Folio," + columnaImporte +
+               ") SELECT " + cliente + ",Fecha,Hora,'" + movimiento + "'," + documento + "," +
+               importe + " FROM " + expresion;
+    }
 };
 
-QString Venta(const QString& movimiento) {
-    return QStringLiteral("Cliente,Fecha,Hora,'%1',"
-                          "CONCAT(IF(TRIM(Serie)<>'',CONCAT(Serie,' '),''),IFNULL(Factura,'')),"
-                          "IF(Cancelada=1,0,(SubTotal+IVA)+ImpuestoAd)")
-        .arg(movimiento);
-}
-
 std::vector<Fuente> FuentesDe(const Fuentes& f) {
-    const QString columnasVenta = QStringLiteral("Cliente,Fecha,Hora,Movimiento,Folio,Ventas");
-    const QString importeVenta = QStringLiteral("IF(Cancelada=1,0,(SubTotal+IVA)+ImpuestoAd)");
     const QString folioVenta =
         QStringLiteral("CONCAT(IF(TRIM(Serie)<>'',CONCAT(Serie,' '),''),IFNULL(Factura,''))");
+    const QString importeVenta = QStringLiteral("IF(Cancelada=1,0,(SubTotal+IVA)+ImpuestoAd)");
+    const QString importeDevolucion = QStringLiteral("(SubTotal+IVA)+ImpuestoAd");
     return {
-        {f.remisiones, columnasVenta, Venta(QStringLiteral("Remisión")), importeVenta, folioVenta,
-         QStringLiteral("Cliente")},
-        {f.facturas, columnasVenta, Venta(QStringLiteral("Factura")), importeVenta, folioVenta,
-         QStringLiteral("Cliente")},
-        {f.devoluciones, QStringLiteral("Cliente,Fecha,Hora,Movimiento,Folio,Devoluciones"),
-         QStringLiteral("Cliente,Fecha,Hora,'Devolución',DevolucionCtes,(SubTotal+IVA)+ImpuestoAd"),
-         QStringLiteral("(SubTotal+IVA)+ImpuestoAd"), QStringLiteral("DevolucionCtes"),
-         QStringLiteral("Cliente")},
-        {f.pagos, QStringLiteral("Cliente,Fecha,Hora,Movimiento,Folio,Pagos"),
-         QStringLiteral("Clave,Fecha,Hora,'Pago',Folio,CantidadPago"),
-         QStringLiteral("CantidadPago"), QStringLiteral("Folio"), QStringLiteral("Clave")},
+        {f.remisiones, QStringLiteral("Remisión"), QStringLiteral("Cliente"), folioVenta,
+         QStringLiteral("Ventas"), importeVenta},
+        {f.facturas, QStringLiteral("Factura"), QStringLiteral("Cliente"), folioVenta,
+         QStringLiteral("Ventas"), importeVenta},
+        {f.devoluciones, QStringLiteral("Devolución"), QStringLiteral("Cliente"),
+         QStringLiteral("DevolucionCtes"), QStringLiteral("Devoluciones"), importeDevolucion},
+        {f.pagos, QStringLiteral("Pago"), QStringLiteral("Clave"), QStringLiteral("Folio"),
+         QStringLiteral("Pagos"), QStringLiteral("CantidadPago")},
     };
 }
 
@@ -162,8 +158,7 @@ void RevisaNulos(qm::Conexion& cn, const TablasDeTrabajo& t, const Fuente& f) {
     for (; !todas.Eof() && todas.Valor(0).toLongLong() == 0; todas.MoveNext())
         ++antes;
     if (antes > 0)
-        cn.Execute("INSERT INTO " + t.trabajo + " (" + f.columnas + ") SELECT " + f.valores +
-                   " FROM " + f.expresion + " LIMIT " + QString::number(antes));
+        cn.Execute(f.Inserta(t.trabajo) + " LIMIT " + QString::number(antes));
     throw qm::Error(UsoInvalidoDeNull,
                     QStringLiteral("%1: el documento %2 del cliente %3 no tiene importe")
                         .arg(tabla, documento, cliente));
@@ -173,8 +168,7 @@ void Recolecta(qm::Conexion& cn, const TablasDeTrabajo& t, const Fuentes& fuente
     for (const Fuente& f : FuentesDe(fuentes)) {
         cSQL = f.expresion;
         RevisaNulos(cn, t, f);
-        cn.Execute("INSERT INTO " + t.trabajo + " (" + f.columnas + ") SELECT " + f.valores +
-                   " FROM " + f.expresion);
+        cn.Execute(f.Inserta(t.trabajo));
     }
 }
 
@@ -245,6 +239,13 @@ void ConservaRecolectadas(qm::Conexion& cn, const TablasDeTrabajo& t) noexcept {
 }
 
 } // namespace
+
+QStringList CopiasDeFuentes(const Fuentes& fuentes, const QString& tabla) {
+    QStringList sentencias;
+    for (const Fuente& f : FuentesDe(fuentes))
+        sentencias << f.Inserta(tabla);
+    return sentencias;
+}
 
 Fuentes ArmaFuentes(const Solicitud& solicitud, const ObjetosBuilder& o, qm::Conexion& cn) {
     Fuentes f;

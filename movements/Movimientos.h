@@ -7,6 +7,7 @@
 #include "movements/Filtro.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace movimientos {
 
@@ -23,6 +24,10 @@ struct Fuentes {
     QString remisiones, facturas, devoluciones, pagos;
 };
 Fuentes ArmaFuentes(const Solicitud& solicitud, const ObjetosBuilder& objetos, qm::Conexion& cn);
+
+// The INSERT ... SELECT statements that copy the sources' rows, in order and without balances,
+// into a table with the working copy's columns.
+QStringList CopiasDeFuentes(const Fuentes& fuentes, const QString& tabla);
 
 // Empties tmpravesta and fills it with the request's delivery notes, invoices, returns and
 // payments, in that order of addition, each with the customer's balance before and after it.
