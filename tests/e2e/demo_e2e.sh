@@ -16,5 +16,4 @@ for esperado in "Reporte de movimientos de clientes" "Cliente $cliente" "Saldo i
         exit 1
     fi
 done
-# Every printed row of the customer carries a balance chain that the report shows unbroken.
 echo "e2e: report of $cliente checked ($pdf)"

@@ -22,6 +22,20 @@ QVariant Suma(const qm::Recordset& rs) {
     return (a.toDouble() + b.toDouble()) + c.toDouble();
 }
 
+// Adds one collected row: the source row's customer, date and time, then the rest.
+void Agrega(qm::Recordset& rsTrabajo, const qm::Recordset& rsOrigen, const QString& cliente,
+            const QString& movimiento, const QVariant& folio, const QString& columnaImporte,
+            const QVariant& importe) {
+    rsTrabajo.AddNew();
+    rsTrabajo.Asigna("Cliente", rsOrigen.Valor(cliente));
+    rsTrabajo.Asigna("Fecha", rsOrigen.Valor("Fecha"));
+    rsTrabajo.Asigna("Hora", rsOrigen.Valor("Hora"));
+    rsTrabajo.Asigna("Movimiento", movimiento);
+    rsTrabajo.Asigna("Folio", folio);
+    rsTrabajo.Asigna(columnaImporte, importe);
+    rsTrabajo.Update();
+}
+
 } // namespace
 
 void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conexion& cn,
@@ -35,30 +49,17 @@ void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conex
         cSQL = (pasada == 1 ? QStringLiteral("remisiones") : QStringLiteral("facturas")) + cSQL;
         db.AbrirTabla(rsOrigen, cn, cSQL);
         for (; !rsOrigen.Eof(); rsOrigen.MoveNext()) {
-            rsTrabajo.AddNew();
-            rsTrabajo.Asigna("Cliente", rsOrigen.Valor("Cliente"));
-            rsTrabajo.Asigna("Fecha", rsOrigen.Valor("Fecha"));
-            rsTrabajo.Asigna("Hora", rsOrigen.Valor("Hora"));
-            rsTrabajo.Asigna("Movimiento", pasada == 1 ? "Remisión" : "Factura");
-            rsTrabajo.Asigna("Folio", Folio(rsOrigen));
             const bool cancelada = rsOrigen.Valor("Cancelada").toLongLong() == 1;
-            rsTrabajo.Asigna("Ventas", cancelada ? QVariant(0.0) : Suma(rsOrigen));
-            rsTrabajo.Update();
+            Agrega(rsTrabajo, rsOrigen, "Cliente", pasada == 1 ? "Remisión" : "Factura",
+                   Folio(rsOrigen), "Ventas", cancelada ? QVariant(0.0) : Suma(rsOrigen));
         }
     }
     ArmaFiltro(cSQL, false, s, o.libQMCM, o.Utilerias, cn);
     cSQL = "devolucionctes" + cSQL;
     db.AbrirTabla(rsOrigen, cn, cSQL);
-    for (; !rsOrigen.Eof(); rsOrigen.MoveNext()) {
-        rsTrabajo.AddNew();
-        rsTrabajo.Asigna("Cliente", rsOrigen.Valor("Cliente"));
-        rsTrabajo.Asigna("Fecha", rsOrigen.Valor("Fecha"));
-        rsTrabajo.Asigna("Hora", rsOrigen.Valor("Hora"));
-        rsTrabajo.Asigna("Movimiento", "Devolución");
-        rsTrabajo.Asigna("Folio", rsOrigen.Valor("DevolucionCtes").toString());
-        rsTrabajo.Asigna("Devoluciones", Suma(rsOrigen));
-        rsTrabajo.Update();
-    }
+    for (; !rsOrigen.Eof(); rsOrigen.MoveNext())
+        Agrega(rsTrabajo, rsOrigen, "Cliente", "Devolución",
+               rsOrigen.Valor("DevolucionCtes").toString(), "Devoluciones", Suma(rsOrigen));
     ArmaFiltro(cSQL, true, s, o.libQMCM, o.Utilerias, cn);
     AgregaCondicion(cSQL, "Concepto not like '%DEVOLUCION CTES.'");
     AgregaCondicion(cSQL, "Concepto not like '%ABONO AUTOMATICO A CXC%'");
@@ -66,16 +67,9 @@ void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conex
     AgregaCondicion(cSQL, "CantidadPago<>0 and NotaCredito=0 and Devolucion=0");
     cSQL = "edoctacli" + cSQL;
     db.AbrirTabla(rsOrigen, cn, cSQL);
-    for (; !rsOrigen.Eof(); rsOrigen.MoveNext()) {
-        rsTrabajo.AddNew();
-        rsTrabajo.Asigna("Cliente", rsOrigen.Valor("Clave"));
-        rsTrabajo.Asigna("Fecha", rsOrigen.Valor("Fecha"));
-        rsTrabajo.Asigna("Hora", rsOrigen.Valor("Hora"));
-        rsTrabajo.Asigna("Movimiento", "Pago");
-        rsTrabajo.Asigna("Folio", rsOrigen.Valor("Folio"));
-        rsTrabajo.Asigna("Pagos", rsOrigen.Valor("CantidadPago"));
-        rsTrabajo.Update();
-    }
+    for (; !rsOrigen.Eof(); rsOrigen.MoveNext())
+        Agrega(rsTrabajo, rsOrigen, "Clave", "Pago", rsOrigen.Valor("Folio"), "Pagos",
+               rsOrigen.Valor("CantidadPago"));
 
     db.AbrirTabla(rsOrigen, cn, "tmpravesta group by Cliente", "Cliente");
     for (; !rsOrigen.Eof(); rsOrigen.MoveNext()) {
