@@ -92,4 +92,12 @@ QString TextoPdf(const QString& ruta) {
                    {QStringLiteral("-layout"), ruta, QStringLiteral("-")});
 }
 
+QString EscribeMovimientos(const QString& carpeta) {
+    const QString ruta = carpeta + QStringLiteral("/quiltaro.rpt");
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly) || f.write(BytesMovimientos()) < 0)
+        return QString();
+    return ruta;
+}
+
 } // namespace prueba

@@ -12,6 +12,8 @@ namespace prueba {
 // The movements template, compiled from its source in the tree.
 motor::Plantilla PlantillaMovimientos();
 QByteArray BytesMovimientos();
+// Writes the movements template as "quiltaro.rpt" in the folder; its path, "" on failure.
+QString EscribeMovimientos(const QString& carpeta);
 
 // One movement row of tmpravesta.
 struct Movimiento {

@@ -20,10 +20,8 @@ class Motor : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        plantilla_ = dir_.filePath(QStringLiteral("quiltaro.rpt"));
-        QFile f(plantilla_);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(prueba::BytesMovimientos());
+        plantilla_ = prueba::EscribeMovimientos(dir_.path());
+        ASSERT_FALSE(plantilla_.isEmpty());
     }
 
     // Runs the report to a PDF and gives its text.

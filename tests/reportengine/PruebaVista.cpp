@@ -18,10 +18,8 @@ class Vista : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        plantilla_ = dir_.filePath(QStringLiteral("quiltaro.rpt"));
-        QFile f(plantilla_);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(prueba::BytesMovimientos());
+        plantilla_ = prueba::EscribeMovimientos(dir_.path());
+        ASSERT_FALSE(plantilla_.isEmpty());
         datos_.Cliente(QStringLiteral("C01"), QStringLiteral("Cliente uno"));
         std::vector<prueba::Movimiento> filas;
         for (int i = 0; i < 120; ++i)
