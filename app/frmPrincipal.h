@@ -25,7 +25,7 @@ struct OpcionesVentana {
     // Ends the program with this exit status, once the shutdown sequence has run.
     std::function<void(int)> alTerminar;
     // Makes the report control the Print command drives; null means Print has no report.
-    std::function<std::unique_ptr<motor::ControlReporte>()> creaControlReporte;
+    std::function<std::unique_ptr<motor::ControlReporte>()> creaControlReporte = {};
 };
 
 // The program's one window. Its Load runs the start-up sequence and its Unload, on every

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 typedef struct st_mysql MYSQL;

@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QString>
 #include <QVariant>
-
 #include <optional>
 
 class QObject;

@@ -53,15 +53,16 @@ DatosReporte OrdenaYAgrupa(TablaDatos tabla, const Diseno& d,
     for (const QString& campo : d.orden) {
         const int i = t.Indice(campo);
         if (i < 0)
-            throw qm::Error(errores::FaltaTablaOColumna,
-                            QStringLiteral("Falta la columna %1 en los datos del reporte.").arg(campo));
+            throw qm::Error(
+                errores::FaltaTablaOColumna,
+                QStringLiteral("Falta la columna %1 en los datos del reporte.").arg(campo));
         claves.push_back(i);
     }
     const int grupo = t.Indice(d.campoGrupo);
     if (grupo < 0 || t.columnas[std::size_t(grupo)].numerica)
-        throw qm::Error(errores::FaltaTablaOColumna,
-                        QStringLiteral("Falta la columna %1 en los datos del reporte.")
-                            .arg(d.campoGrupo));
+        throw qm::Error(
+            errores::FaltaTablaOColumna,
+            QStringLiteral("Falta la columna %1 en los datos del reporte.").arg(d.campoGrupo));
 
     r.orden.resize(t.filas);
     std::iota(r.orden.begin(), r.orden.end(), std::size_t{0});

@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QString>
-
 #include <cstddef>
 #include <vector>
 
@@ -21,7 +20,7 @@ struct GrupoDatos {
 
 // The rows of the report, in print order, and their groups.
 struct DatosReporte {
-    TablaDatos tabla;              // table 0, columns as ColumnasPedidas gives them
+    TablaDatos tabla;               // table 0, columns as ColumnasPedidas gives them
     std::vector<std::size_t> orden; // row numbers of tabla in print order
     std::vector<GrupoDatos> grupos;
 };

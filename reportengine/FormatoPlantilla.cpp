@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-
 #include <array>
 #include <cstdint>
 
@@ -71,8 +70,8 @@ public:
                 return t;
             }
         }
-        throw Danada(QStringLiteral("%1 sin terminar en el registro de la tabla")
-                         .arg(QLatin1String(que)));
+        throw Danada(
+            QStringLiteral("%1 sin terminar en el registro de la tabla").arg(QLatin1String(que)));
     }
     QByteArray Bytes(qsizetype n, const char* que) {
         if (n < 0 || quedan() < n)
@@ -213,7 +212,8 @@ Plantilla LeePlantilla(const QByteArray& bytes) {
         throw Danada(QStringLiteral("versión %1 desconocida").arg(version));
     const std::uint32_t cuantas = l.Entero(2, "el número de tablas");
     if (cuantas < 1 || cuantas > std::uint32_t(TablasMaximas))
-        throw Danada(QStringLiteral("%1 tablas; se esperan de 1 a %2").arg(cuantas).arg(TablasMaximas));
+        throw Danada(
+            QStringLiteral("%1 tablas; se esperan de 1 a %2").arg(cuantas).arg(TablasMaximas));
 
     Plantilla p;
     for (std::uint32_t i = 0; i < cuantas; ++i) {
@@ -239,21 +239,24 @@ Plantilla LeePlantilla(const QByteArray& bytes) {
 
 Plantilla LeeArchivoPlantilla(const QString& ruta) {
     if (ruta.isEmpty())
-        throw qm::Error(errores::SinPlantilla, QStringLiteral("No se indicó la plantilla del reporte."));
+        throw qm::Error(errores::SinPlantilla,
+                        QStringLiteral("No se indicó la plantilla del reporte."));
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly)) {
-        throw qm::Error(errores::SinPlantilla,
-                        QFileInfo::exists(ruta)
-                            ? QStringLiteral("No se puede leer la plantilla %1: %2")
-                                  .arg(ruta, archivo.errorString())
-                            : QStringLiteral("No se encontró la plantilla del reporte: %1").arg(ruta));
+        throw qm::Error(
+            errores::SinPlantilla,
+            QFileInfo::exists(ruta)
+                ? QStringLiteral("No se puede leer la plantilla %1: %2")
+                      .arg(ruta, archivo.errorString())
+                : QStringLiteral("No se encontró la plantilla del reporte: %1").arg(ruta));
     }
     if (archivo.size() > TamanoMaximoPlantilla)
         throw Danada(QStringLiteral("el archivo pasa de %1 bytes").arg(TamanoMaximoPlantilla));
     const QByteArray bytes = archivo.read(TamanoMaximoPlantilla + 1);
     if (archivo.error() != QFileDevice::NoError)
-        throw qm::Error(errores::SinPlantilla, QStringLiteral("No se puede leer la plantilla %1: %2")
-                                                   .arg(ruta, archivo.errorString()));
+        throw qm::Error(errores::SinPlantilla,
+                        QStringLiteral("No se puede leer la plantilla %1: %2")
+                            .arg(ruta, archivo.errorString()));
     return LeePlantilla(bytes);
 }
 

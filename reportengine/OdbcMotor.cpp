@@ -3,11 +3,9 @@
 #include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 
-#include <sqlext.h>
-
 #include <QStringList>
-
 #include <algorithm>
+#include <sqlext.h>
 #include <string>
 
 namespace motor {
@@ -23,7 +21,9 @@ std::u16string Ancho(const QString& texto) {
     return std::u16string(reinterpret_cast<const char16_t*>(texto.utf16()), texto.size());
 }
 
-SQLWCHAR* Ptr(std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(s.data()); }
+SQLWCHAR* Ptr(std::u16string& s) {
+    return reinterpret_cast<SQLWCHAR*>(s.data());
+}
 
 struct Diagnostico {
     QString estado;
@@ -43,9 +43,9 @@ Diagnostico LeeDiagnostico(SQLSMALLINT tipo, SQLHANDLE handle) {
     if (SQL_SUCCEEDED(r)) {
         d.estado = QString::fromUtf16(reinterpret_cast<const char16_t*>(estado), 5);
         d.nativo = nativo;
-        d.mensaje = QString::fromUtf16(
-            reinterpret_cast<const char16_t*>(mensaje),
-            std::min<qsizetype>(largo, qsizetype(std::size(mensaje)) - 1));
+        d.mensaje =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(mensaje),
+                               std::min<qsizetype>(largo, qsizetype(std::size(mensaje)) - 1));
     } else {
         d.mensaje = QStringLiteral("el controlador ODBC no dio más detalle");
     }
@@ -75,13 +75,13 @@ private:
 };
 
 qm::Error ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
-    const bool faltaTabla = d.estado == QLatin1String("42S02") || d.nativo == 1146 ||
-                            d.nativo == 1049;
+    const bool faltaTabla =
+        d.estado == QLatin1String("42S02") || d.nativo == 1146 || d.nativo == 1049;
     const bool faltaColumna = d.estado == QLatin1String("42S22") || d.nativo == 1054;
     if (faltaTabla)
-        return qm::Error(errores::FaltaTablaOColumna,
-                         QStringLiteral("No existe la tabla %1 del reporte: %2")
-                             .arg(ubicacion, d.mensaje));
+        return qm::Error(
+            errores::FaltaTablaOColumna,
+            QStringLiteral("No existe la tabla %1 del reporte: %2").arg(ubicacion, d.mensaje));
     if (faltaColumna)
         return qm::Error(errores::FaltaTablaOColumna,
                          QStringLiteral("A la tabla %1 le falta una columna del reporte: %2")
@@ -133,9 +133,8 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
     }
     SQLSetConnectAttr(conexion_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
     std::u16string texto = Ancho(cadena);
-    const SQLRETURN r =
-        SQLDriverConnectW(conexion_, nullptr, Ptr(texto), SQLSMALLINT(texto.size()), nullptr, 0,
-                          nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN r = SQLDriverConnectW(conexion_, nullptr, Ptr(texto), SQLSMALLINT(texto.size()),
+                                          nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(r)) {
         const Diagnostico d = LeeDiagnostico(SQL_HANDLE_DBC, conexion_);
         SQLFreeHandle(SQL_HANDLE_DBC, conexion_);
@@ -148,9 +147,9 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
                                            "reporte: %1")
                                 .arg(d.mensaje));
         if (d.estado == QLatin1String("IM002"))
-            throw qm::Error(errores::SinFuenteDatos,
-                            QStringLiteral("No existe el origen de datos del reporte: %1")
-                                .arg(d.mensaje));
+            throw qm::Error(
+                errores::SinFuenteDatos,
+                QStringLiteral("No existe el origen de datos del reporte: %1").arg(d.mensaje));
         throw qm::Error(errores::SinFuenteDatos,
                         QStringLiteral("No se pudo conectar con el origen de datos del reporte: "
                                        "[%1] %2")
@@ -169,8 +168,7 @@ ConexionOdbc::~ConexionOdbc() {
         SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
 }
 
-TablaDatos ConexionOdbc::Lee(const QString& ubicacion,
-                             const std::vector<ColumnaPedida>& columnas) {
+TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas) {
     QStringList lista;
     for (const ColumnaPedida& c : columnas)
         lista << UbicacionSql(c.nombre);

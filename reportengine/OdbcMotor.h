@@ -2,10 +2,8 @@
 
 #include "reportengine/TablaDatos.h"
 
-#include <sql.h>
-
 #include <QString>
-
+#include <sql.h>
 #include <vector>
 
 namespace motor {

@@ -6,7 +6,6 @@
 #include <QRgb>
 #include <QSizeF>
 #include <QString>
-
 #include <cstdint>
 #include <vector>
 
@@ -14,7 +13,17 @@ namespace motor {
 
 // Finished pages, in points (1/72 inch) from the page's top left corner. The preview, the
 // printer and the PDF only draw these.
-enum class Estilo : std::uint8_t { Titulo, Fecha, Encabezado, Normal, Grupo, Total, TotalClaro, Pie, Aviso };
+enum class Estilo : std::uint8_t {
+    Titulo,
+    Fecha,
+    Encabezado,
+    Normal,
+    Grupo,
+    Total,
+    TotalClaro,
+    Pie,
+    Aviso
+};
 inline constexpr int NumeroEstilos = 9;
 
 struct DefinicionEstilo {

@@ -3,7 +3,6 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
-
 #include <array>
 
 namespace motor {
@@ -15,19 +14,21 @@ constexpr QRgb Gris = 0xFF5F6B78;
 constexpr QRgb Blanco = 0xFFFFFFFF;
 
 constexpr std::array<DefinicionEstilo, NumeroEstilos> Estilos{{
-    {15.0, true, false, Azul},   // Titulo
-    {8.0, false, false, Gris},   // Fecha
-    {7.5, true, false, Blanco},  // Encabezado
-    {7.5, false, false, Tinta},  // Normal
-    {9.0, true, false, Azul},    // Grupo
-    {7.5, true, false, Tinta},   // Total
-    {8.0, true, false, Blanco},  // TotalClaro
-    {7.0, false, false, Gris},   // Pie
-    {9.5, false, true, Gris},    // Aviso
+    {15.0, true, false, Azul},  // Titulo
+    {8.0, false, false, Gris},  // Fecha
+    {7.5, true, false, Blanco}, // Encabezado
+    {7.5, false, false, Tinta}, // Normal
+    {9.0, true, false, Azul},   // Grupo
+    {7.5, true, false, Tinta},  // Total
+    {8.0, true, false, Blanco}, // TotalClaro
+    {7.0, false, false, Gris},  // Pie
+    {9.5, false, true, Gris},   // Aviso
 }};
 } // namespace
 
-const DefinicionEstilo& Define(Estilo estilo) { return Estilos[std::size_t(estilo)]; }
+const DefinicionEstilo& Define(Estilo estilo) {
+    return Estilos[std::size_t(estilo)];
+}
 
 QFont FuenteEstilo(Estilo estilo) {
     const DefinicionEstilo& d = Define(estilo);

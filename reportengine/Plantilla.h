@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace motor {
@@ -25,7 +24,7 @@ struct ColumnaDiseno {
     FormatoCampo formato = FormatoCampo::Texto;
     int ancho = 20; // relative width; the columns share the printable width in proportion
     Alineacion alineacion = Alineacion::Izquierda;
-    bool total = false;      // summed in the group and grand totals
+    bool total = false;       // summed in the group and grand totals
     bool cerosVacios = false; // an amount of exactly 0 prints blank
     bool operator==(const ColumnaDiseno&) const = default;
 };
@@ -33,18 +32,18 @@ struct ColumnaDiseno {
 // The layout of a grouped list report over table 0, with names looked up in another table.
 struct Diseno {
     QString titulo;
-    bool carta = true;       // Letter, else A4
-    bool horizontal = false; // landscape
-    QString sinDatos;        // the line printed when there are no rows
-    QStringList orden;       // sort fields of table 0, stable
-    QString campoGrupo;      // rows with the same value form a group
-    QString etiquetaGrupo;   // "Cliente"
-    int tablaNombres = -1;   // table whose rows give each group its name, -1 for none
-    QString campoClave;      // key column there, matched against campoGrupo
-    QString campoNombre;     // name column there
+    bool carta = true;         // Letter, else A4
+    bool horizontal = false;   // landscape
+    QString sinDatos;          // the line printed when there are no rows
+    QStringList orden;         // sort fields of table 0, stable
+    QString campoGrupo;        // rows with the same value form a group
+    QString etiquetaGrupo;     // "Cliente"
+    int tablaNombres = -1;     // table whose rows give each group its name, -1 for none
+    QString campoClave;        // key column there, matched against campoGrupo
+    QString campoNombre;       // name column there
     QString campoSaldoInicial; // the group's first row gives its opening balance
     QString etiquetaSaldoInicial;
-    QString campoSaldoFinal;   // the group's last row gives its closing balance
+    QString campoSaldoFinal; // the group's last row gives its closing balance
     QString etiquetaSaldoFinal;
     std::vector<ColumnaDiseno> columnas;
     bool operator==(const Diseno&) const = default;

@@ -5,7 +5,6 @@
 
 #include <QFontMetricsF>
 #include <QImage>
-
 #include <array>
 #include <memory>
 #include <optional>
@@ -189,8 +188,8 @@ private:
         if (continua) {
             titulo += QStringLiteral(" (continúa)");
             if (inicial_ >= 0)
-                derecha = QStringLiteral("Saldo que viene: ") +
-                          FormateaImporte(Numero(inicial_, fila));
+                derecha =
+                    QStringLiteral("Saldo que viene: ") + FormateaImporte(Numero(inicial_, fila));
         } else if (inicial_ >= 0) {
             derecha = diseno_.etiquetaSaldoInicial + QStringLiteral(": ") +
                       FormateaImporte(Numero(inicial_, fila));
@@ -293,7 +292,8 @@ private:
                 Celda(c, base, valor, Estilo::Total, Alineacion::Derecha);
                 Etiqueta(c, base, etiqueta, Estilo::Total);
             } else {
-                Derecha(derecha_ - Relleno, base, etiqueta + QLatin1Char(' ') + valor, Estilo::Total);
+                Derecha(derecha_ - Relleno, base, etiqueta + QLatin1Char(' ') + valor,
+                        Estilo::Total);
             }
         }
         y_ += AltoPieGrupo + Separacion;

@@ -5,7 +5,6 @@
 #include "reportengine/Plantilla.h"
 
 #include <QDateTime>
-
 #include <cstddef>
 #include <functional>
 

@@ -64,8 +64,9 @@ void Imprime(const Documento& d, QPrinter& impresora) {
     impresora.setDocName(d.titulo);
     QPainter pintor;
     if (!pintor.begin(&impresora))
-        throw qm::Error(errores::ErrorSalida,
-                        QStringLiteral("No se pudo imprimir en «%1».").arg(impresora.printerName()));
+        throw qm::Error(
+            errores::ErrorSalida,
+            QStringLiteral("No se pudo imprimir en «%1».").arg(impresora.printerName()));
     Pinta(d, impresora, pintor, impresora.resolution() / 72.0);
     pintor.end();
 }

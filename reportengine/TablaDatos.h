@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstddef>
 #include <vector>
 
@@ -34,7 +33,8 @@ class FuenteDatos {
 public:
     virtual ~FuenteDatos() = default;
     // The table at "base.tabla" or "tabla", in stored order. Fails with the engine's numbers.
-    virtual TablaDatos Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas) = 0;
+    virtual TablaDatos Lee(const QString& ubicacion,
+                           const std::vector<ColumnaPedida>& columnas) = 0;
 };
 
 } // namespace motor

@@ -4,7 +4,6 @@
 #include "reportengine/ErroresMotor.h"
 
 #include <QStringList>
-
 #include <optional>
 #include <utility>
 
@@ -67,8 +66,8 @@ const char* NombreAlineacion(Alineacion a) {
 }
 
 std::optional<FormatoCampo> Formato(const QString& texto) {
-    for (FormatoCampo f : {FormatoCampo::Texto, FormatoCampo::Fecha, FormatoCampo::Hora,
-                           FormatoCampo::Importe}) {
+    for (FormatoCampo f :
+         {FormatoCampo::Texto, FormatoCampo::Fecha, FormatoCampo::Hora, FormatoCampo::Importe}) {
         if (texto == QLatin1String(NombreFormato(f)))
             return f;
     }
@@ -96,10 +95,9 @@ bool LeeLinea(Diseno& d, QStringList& vistas, int linea, const QString& clave,
     const QStringList partes = Partes(valor);
     auto cuenta = [&](qsizetype minimo, qsizetype maximo) {
         if (partes.size() < minimo || partes.size() > maximo)
-            throw DanadaEn(linea, QStringLiteral("«%1» lleva de %2 a %3 valores")
-                                      .arg(clave)
-                                      .arg(minimo)
-                                      .arg(maximo));
+            throw DanadaEn(
+                linea,
+                QStringLiteral("«%1» lleva de %2 a %3 valores").arg(clave).arg(minimo).arg(maximo));
     };
     if (clave != QLatin1String("columna")) {
         if (vistas.contains(clave))
@@ -205,8 +203,8 @@ void ValidaDiseno(const Diseno& d, int tablas) {
     };
     auto campo = [](const QString& c, const char* que) {
         if (!CampoValido(c))
-            throw Danada(QStringLiteral("campo no válido en «%1»: «%2»")
-                             .arg(QLatin1String(que), c));
+            throw Danada(
+                QStringLiteral("campo no válido en «%1»: «%2»").arg(QLatin1String(que), c));
     };
     texto(d.titulo, "titulo", false);
     texto(d.sinDatos, "sin-datos", false);
@@ -240,8 +238,8 @@ void ValidaDiseno(const Diseno& d, int tablas) {
         if (c.ancho < 1 || c.ancho > 500)
             throw Danada(QStringLiteral("el ancho de «%1» va de 1 a 500").arg(c.campo));
         if ((c.total || c.cerosVacios) && c.formato != FormatoCampo::Importe)
-            throw Danada(QStringLiteral("solo un importe lleva total o ceros vacíos (%1)")
-                             .arg(c.campo));
+            throw Danada(
+                QStringLiteral("solo un importe lleva total o ceros vacíos (%1)").arg(c.campo));
     }
 }
 
@@ -259,15 +257,15 @@ QString EscribeDiseno(const Diseno& d) {
         l << QStringLiteral("nombres: %1 | %2 | %3")
                  .arg(QString::number(d.tablaNombres), d.campoClave, d.campoNombre);
     if (!d.campoSaldoInicial.isEmpty())
-        l << QStringLiteral("saldo-inicial: %1 | %2").arg(d.campoSaldoInicial,
-                                                          d.etiquetaSaldoInicial);
+        l << QStringLiteral("saldo-inicial: %1 | %2")
+                 .arg(d.campoSaldoInicial, d.etiquetaSaldoInicial);
     if (!d.campoSaldoFinal.isEmpty())
         l << QStringLiteral("saldo-final: %1 | %2").arg(d.campoSaldoFinal, d.etiquetaSaldoFinal);
     for (const ColumnaDiseno& c : d.columnas) {
-        QString linea = QStringLiteral("columna: %1 | %2 | %3 | %4 | %5")
-                            .arg(c.titulo, c.campo, QLatin1String(NombreFormato(c.formato)),
-                                 QString::number(c.ancho),
-                                 QLatin1String(NombreAlineacion(c.alineacion)));
+        QString linea =
+            QStringLiteral("columna: %1 | %2 | %3 | %4 | %5")
+                .arg(c.titulo, c.campo, QLatin1String(NombreFormato(c.formato)),
+                     QString::number(c.ancho), QLatin1String(NombreAlineacion(c.alineacion)));
         if (c.total)
             linea += QStringLiteral(" | total");
         if (c.cerosVacios)

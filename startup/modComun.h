@@ -7,7 +7,6 @@
 #include "host/libQMCM.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace inicio {

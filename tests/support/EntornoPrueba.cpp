@@ -2,10 +2,8 @@
 
 #include <QDir>
 #include <QProcess>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
 
@@ -25,15 +23,17 @@ EntornoAislado::EntornoAislado() : dir_(QDir::tempPath() + "/quiltaro-prueba-XXX
     carpeta_ = dir_.path();
     QDir(carpeta_).mkpath("home/.config");
     QDir(carpeta_).mkpath("runtime");
-    QFile::setPermissions(carpeta_ + "/runtime", QFile::ReadOwner | QFile::WriteOwner |
-                                                     QFile::ExeOwner);
+    QFile::setPermissions(carpeta_ + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Pon("HOME", carpeta_ + "/home");
     Pon("XDG_CONFIG_HOME", carpeta_ + "/home/.config");
     Pon("XDG_RUNTIME_DIR", carpeta_ + "/runtime");
     Pon("ODBCINI", odbcIni());
 }
 
-QString EntornoAislado::odbcIni() const { return carpeta_ + "/home/odbc.ini"; }
+QString EntornoAislado::odbcIni() const {
+    return carpeta_ + "/home/odbc.ini";
+}
 
 const EntornoAislado& Entorno() {
     if (!entorno)
@@ -59,8 +59,8 @@ QString Ejecuta(const QString& programa, const QStringList& argumentos, const QS
     proceso.waitForFinished(120000);
     const QString salida = QString::fromUtf8(proceso.readAllStandardOutput());
     if (proceso.exitStatus() != QProcess::NormalExit || proceso.exitCode() != 0) {
-        ADD_FAILURE() << programa.toStdString() << " failed: "
-                      << proceso.readAllStandardError().toStdString();
+        ADD_FAILURE() << programa.toStdString()
+                      << " failed: " << proceso.readAllStandardError().toStdString();
     }
     return salida;
 }

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-
 #include <atomic>
 #include <stdexcept>
 
@@ -60,7 +59,9 @@ qm::ParametrosConexion Parametros(const DatosServidor& datos, const QString& bas
     return p;
 }
 
-qm::Conexion Conecta(const QString& base) { return Conecta(Servidor(), base); }
+qm::Conexion Conecta(const QString& base) {
+    return Conecta(Servidor(), base);
+}
 
 qm::Conexion Conecta(const DatosServidor& datos, const QString& base) {
     return qm::Conexion::Abre(Parametros(datos, base));

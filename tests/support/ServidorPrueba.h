@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QTemporaryDir>
-
 #include <memory>
 
 namespace prueba {

@@ -1,7 +1,6 @@
 #include "tests/support/EntornoPrueba.h"
 
 #include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

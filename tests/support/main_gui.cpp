@@ -1,10 +1,8 @@
 #include "tests/support/EntornoPrueba.h"
 
 #include <QApplication>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     prueba::CreaEntorno();
