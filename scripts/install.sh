@@ -9,8 +9,9 @@ PAQUETES=(
     libmariadb-dev mariadb-server mariadb-client
     unixodbc unixodbc-dev odbc-mariadb
     libgtest-dev
-    xvfb xauth xdotool imagemagick poppler-utils crudini python3
-    fonts-dejavu-core
+    libxlsxwriter-dev
+    xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
+    fonts-dejavu-core fonts-liberation2
 )
 
 faltan=()
