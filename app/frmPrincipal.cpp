@@ -20,12 +20,12 @@ QFont FuenteVentana() {
         fuente.setPointSizeF(9.75);
         return fuente;
     }
-    // The layout is measured for a narrow sans-serif: a wide one (DejaVu Sans) does not fit
-    // "Fecha inicial:" into its label, so the families of that width come first.
+    // The layout is measured for the Windows sans-serif; a wider one (DejaVu Sans) does not fit
+    // "Fecha inicial:" into its label. Microsoft Sans Serif and Arial are Windows' own;
+    // Liberation Sans has Arial's widths and scripts/install.sh installs it on Debian.
     QFont fuente = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     fuente.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                        QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                        QStringLiteral("Helvetica"), fuente.family()});
+                        QStringLiteral("Liberation Sans"), fuente.family()});
     fuente.setStyleHint(QFont::SansSerif);
     fuente.setPixelSize(PixelesFuente);
     fuente.setWeight(QFont::Normal);

@@ -2,6 +2,7 @@
 #include "tests/app/VentanaPrueba.h"
 
 #include <QDate>
+#include <QFontInfo>
 #include <QTest>
 
 namespace prueba {
@@ -71,7 +72,7 @@ TEST_F(Ventana, LosTextosCabenEnSusControles) {
         const QFontMetrics medidas(etiqueta->font());
         EXPECT_LE(medidas.horizontalAdvance(etiqueta->text()), etiqueta->width())
             << etiqueta->Caption().toStdString() << " in "
-            << etiqueta->font().family().toStdString();
+            << QFontInfo(etiqueta->font()).family().toStdString();
     }
     const QFontMetrics medidas(ventana->mkeFecha[0]->font());
     EXPECT_LT(medidas.horizontalAdvance(QStringLiteral("00/00/0000")),
