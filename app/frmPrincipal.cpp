@@ -105,7 +105,9 @@ void frmPrincipal::CreaControles() {
     Label4->setVisible(false);
 
     txtCliente->setMaxLength(10);
-    cmdImprimir->setAutoDefault(false);
+    // Enter presses the button while it has the focus, as a Windows push button does; outside
+    // a dialog that makes it no default button, so Enter in a field never presses it.
+    cmdImprimir->setAutoDefault(true);
     cmdImprimir->setDefault(false);
 
     QWidget::setTabOrder(mkeFecha[0], mkeFecha[1]);

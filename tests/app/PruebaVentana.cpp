@@ -60,7 +60,6 @@ TEST_F(Ventana, ControlesEnSuLugarConSusTextos) {
     EXPECT_EQ(ventana->Label1[0]->Caption(), QStringLiteral("Cliente:"));
     EXPECT_EQ(ventana->cmdImprimir->text(), QStringLiteral("&Imprimir"));
     EXPECT_FALSE(ventana->cmdImprimir->isDefault());
-    EXPECT_FALSE(ventana->cmdImprimir->autoDefault());
     const QFont fuente = ventana->txtCliente->font();
     EXPECT_TRUE(fuente.pixelSize() == 13 || fuente.pointSizeF() == 9.75);
     EXPECT_FALSE(fuente.bold());
@@ -108,6 +107,37 @@ TEST_F(Ventana, AbajoArribaYEnterMuevenElFocoComoLaBibliotecaDice) {
     EXPECT_EQ(Foco(), ventana->mkeFecha[1]);
     // Dates stay as they were: the keys were taken, not typed.
     EXPECT_EQ(ventana->Texto(1), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+}
+
+TEST_F(Ventana, EnterYEspacioPulsanElBotonConFocoYEnLosCamposSoloMuevenElFoco) {
+    struct Caso {
+        const char* nombre;
+        Qt::Key tecla;
+        std::size_t clics; // Print runs once the focus has reached the button
+    };
+    const Caso casos[] = {
+        {"Enter", Qt::Key_Return, 1},
+        {"Enter del teclado numerico", Qt::Key_Enter, 1},
+        {"Espacio", Qt::Key_Space, 1},
+        {"Tabulador", Qt::Key_Tab, 0},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        ventana->clics.clear();
+        ventana->mkeFecha[0]->setFocus(Qt::OtherFocusReason);
+        // Through the three fields the key never presses the button: it is no default button.
+        const QWidget* campos[] = {ventana->mkeFecha[0], ventana->mkeFecha[1], ventana->txtCliente};
+        for (const QWidget* campo : campos) {
+            ASSERT_EQ(Foco(), campo);
+            QTest::keyClick(Foco(), caso.tecla == Qt::Key_Enter ? Qt::Key_Enter : Qt::Key_Return);
+        }
+        EXPECT_TRUE(ventana->clics.empty());
+        ASSERT_EQ(Foco(), ventana->cmdImprimir);
+        QTest::keyClick(Foco(), caso.tecla);
+        EXPECT_EQ(ventana->clics.size(), caso.clics);
+    }
+    EXPECT_FALSE(ventana->cmdImprimir->isDefault());
+    EXPECT_TRUE(mensajes.mensajes.empty());
 }
 
 TEST_F(Ventana, AlEntrarEnUnCampoSeResaltaSuTexto) {
