@@ -60,10 +60,13 @@ QString DelRegistro::BuscarRegistroTVW(const QString& carpeta) {
     archivo_.clear();
     if (carpeta.isEmpty())
         return QString();
-    const QFileInfo info(QDir(carpeta), kArchivoHost);
-    if (!info.isFile())
+    const QDir dir(carpeta);
+    // A folder copied from Windows may spell the name in any case (TREVANTO.INI).
+    const QStringList nombres = dir.entryList({kArchivoHost}, QDir::Files, QDir::Name);
+    if (nombres.isEmpty())
         return QString();
-    archivo_ = info.absoluteFilePath();
+    const QString nombre = nombres.contains(kArchivoHost) ? kArchivoHost : nombres.front();
+    archivo_ = QFileInfo(dir, nombre).absoluteFilePath();
     return archivo_;
 }
 

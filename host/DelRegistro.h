@@ -13,8 +13,9 @@ class DelRegistro final : public ObjetoQM {
 public:
     QString clase() const override { return QStringLiteral("qmtv5.DelRegistro"); }
 
-    // Full path of the host's settings file in the folder, binding DatosTVW and GuardaDatosTVW
-    // to it; "" when the folder holds no host installation (nothing is bound then).
+    // Full path of the host's settings file in the folder, its name in any case, binding
+    // DatosTVW and GuardaDatosTVW to it; "" when the folder holds no host installation
+    // (nothing is bound then).
     QString BuscarRegistroTVW(const QString& carpeta);
     // Stored host setting, "" when absent. Fails when no installation is bound.
     QString DatosTVW(const QString& clave) const;

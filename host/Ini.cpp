@@ -1,22 +1,35 @@
 #include "Ini.h"
 
+#include "CodigoWindows.h"
 #include "Error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
-#include <QStringList>
+#include <QStringDecoder>
 #include <optional>
+#include <unistd.h>
+#include <vector>
 
 namespace qm::ini {
 
 namespace {
 
+const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// One line as it lies in the file: its bytes, its own line end ("" on a last line without
+// one) and its text. A line that is not changed is written back with its own bytes.
+struct Linea {
+    QByteArray bytes;
+    QByteArray fin;
+    QString texto;
+};
+
 // The file as lines, with what is needed to write it back the same way.
 struct Contenido {
-    QStringList lineas;
-    QString finDeLinea = QStringLiteral("\r\n"); // a new file gets the Windows style
+    std::vector<Linea> lineas;
     bool bom = false;
-    bool finalConSalto = true;
+    bool windows = false; // cp1252 rather than UTF-8
 };
 
 bool EsBlanco(QChar c) {
@@ -57,84 +70,200 @@ qsizetype Igual(const QString& linea) {
     return linea.indexOf(u'=');
 }
 
-Contenido LeeContenido(const QString& archivo) {
+// A value between a pair of quotes (double or single) is read without them, as Windows reads it.
+std::optional<QChar> Comillas(const QString& valor) {
+    if (valor.size() >= 2 && valor.front() == valor.back() &&
+        (valor.front() == u'"' || valor.front() == u'\''))
+        return valor.front();
+    return std::nullopt;
+}
+
+bool EsUtf8(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString texto = utf8(bytes);
+    Q_UNUSED(texto);
+    return !utf8.hasError();
+}
+
+QString Decodifica(const Contenido& c, QByteArrayView bytes) {
+    return c.windows ? cp1252::Decodifica(bytes) : QString::fromUtf8(bytes);
+}
+
+QByteArray Codifica(const Contenido& c, const QString& texto, const QString& archivo) {
+    if (!c.windows)
+        return texto.toUtf8();
+    if (auto bytes = cp1252::Codifica(texto))
+        return *bytes;
+    throw Error(errores::ArgumentoInvalido,
+                QStringLiteral("El texto \"%1\" no se puede guardar en el archivo %2, que está en "
+                               "la codificación de Windows (cp1252)")
+                    .arg(texto, archivo));
+}
+
+// The bytes of the file: UTF-8 when they are valid UTF-8, else the Windows code page.
+Contenido Parte(QByteArray datos) {
     Contenido c;
+    if (datos.startsWith(kBom)) {
+        c.bom = true;
+        datos.remove(0, kBom.size());
+    }
+    c.windows = !EsUtf8(datos);
+    qsizetype inicio = 0;
+    while (inicio < datos.size()) {
+        qsizetype salto = datos.indexOf('\n', inicio);
+        Linea linea;
+        if (salto < 0) {
+            linea.bytes = datos.mid(inicio);
+            inicio = datos.size();
+        } else {
+            linea.bytes = datos.mid(inicio, salto - inicio);
+            linea.fin = QByteArrayLiteral("\n");
+            if (linea.bytes.endsWith('\r')) {
+                linea.bytes.chop(1);
+                linea.fin.prepend('\r');
+            }
+            inicio = salto + 1;
+        }
+        linea.texto = Decodifica(c, linea.bytes);
+        c.lineas.push_back(std::move(linea));
+    }
+    return c;
+}
+
+QByteArray Junta(const Contenido& c) {
+    QByteArray datos = c.bom ? kBom : QByteArray();
+    for (const Linea& linea : c.lineas)
+        datos += linea.bytes + linea.fin;
+    return datos;
+}
+
+QByteArray LeeBytes(const QString& archivo) {
     QFile f(archivo);
     if (!f.exists())
-        return c;
+        return {};
     if (!f.open(QIODevice::ReadOnly))
         throw Error(
             errores::AccesoArchivo,
             QStringLiteral("No se puede leer el archivo %1: %2").arg(archivo, f.errorString()));
-    QByteArray datos = f.readAll();
-    if (datos.startsWith("\xEF\xBB\xBF")) {
-        c.bom = true;
-        datos.remove(0, 3);
-    }
-    QString texto = QString::fromUtf8(datos);
-    if (!texto.contains(u"\r\n") && texto.contains(u'\n'))
-        c.finDeLinea = QStringLiteral("\n");
-    texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (texto.isEmpty())
-        return c;
-    c.finalConSalto = texto.endsWith(u'\n');
-    if (c.finalConSalto)
-        texto.chop(1);
-    c.lineas = texto.split(u'\n');
-    return c;
+    return f.readAll();
 }
 
 // First line of the section's body and the line after its end; nullopt when absent.
-std::optional<std::pair<qsizetype, qsizetype>> Limites(const QStringList& lineas,
-                                                       const QString& seccion) {
-    for (qsizetype i = 0; i < lineas.size(); ++i) {
-        const auto nombre = Seccion(lineas[i]);
+std::optional<std::pair<std::size_t, std::size_t>> Limites(const std::vector<Linea>& lineas,
+                                                           const QString& seccion) {
+    for (std::size_t i = 0; i < lineas.size(); ++i) {
+        const auto nombre = Seccion(lineas[i].texto);
         if (!nombre || !MismoNombre(*nombre, seccion))
             continue;
-        qsizetype fin = i + 1;
-        while (fin < lineas.size() && !Seccion(lineas[fin]))
+        std::size_t fin = i + 1;
+        while (fin < lineas.size() && !Seccion(lineas[fin].texto))
             ++fin;
         return std::pair{i + 1, fin};
     }
     return std::nullopt;
 }
 
-std::optional<qsizetype> LineaClave(const QStringList& lineas, qsizetype desde, qsizetype hasta,
-                                    const QString& clave) {
-    for (qsizetype i = desde; i < hasta; ++i) {
-        const qsizetype igual = Igual(lineas[i]);
-        if (igual >= 0 && MismoNombre(Recorta(lineas[i].left(igual)), clave))
+std::optional<std::size_t> LineaClave(const std::vector<Linea>& lineas, std::size_t desde,
+                                      std::size_t hasta, const QString& clave) {
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const QString& texto = lineas[i].texto;
+        const qsizetype igual = Igual(texto);
+        if (igual >= 0 && MismoNombre(Recorta(texto.left(igual)), clave))
             return i;
     }
     return std::nullopt;
 }
 
-void Guarda(const QString& archivo, const Contenido& c) {
-    QString texto = c.lineas.join(c.finDeLinea);
-    if (c.finalConSalto && !c.lineas.isEmpty())
-        texto += c.finDeLinea;
-    QByteArray datos = texto.toUtf8();
-    if (c.bom)
-        datos.prepend("\xEF\xBB\xBF");
+// The line end of new lines: the file's own, Windows' for a file that has none yet.
+QByteArray FinDeLinea(const Contenido& c) {
+    for (const Linea& linea : c.lineas)
+        if (!linea.fin.isEmpty())
+            return linea.fin;
+    return QByteArrayLiteral("\r\n");
+}
+
+// Puts new lines before line `donde`. At the end of a file whose last line has no line end,
+// that line gets one and the last new line goes without, as the file did.
+void Inserta(Contenido& c, std::size_t donde, const QStringList& textos, const QString& archivo) {
+    const QByteArray fin = FinDeLinea(c);
+    bool sinFinal = false;
+    if (donde == c.lineas.size() && !c.lineas.empty() && c.lineas.back().fin.isEmpty()) {
+        c.lineas.back().fin = fin;
+        sinFinal = true;
+    }
+    std::vector<Linea> nuevas;
+    for (const QString& texto : textos)
+        nuevas.push_back({Codifica(c, texto, archivo), fin, texto});
+    if (sinFinal)
+        nuevas.back().fin.clear();
+    c.lineas.insert(c.lineas.begin() + static_cast<std::ptrdiff_t>(donde), nuevas.begin(),
+                    nuevas.end());
+}
+
+// The value as it goes into the file, so that reading gives it back: in the quotes the old
+// value had, or in double quotes when its own first and last characters would be taken for
+// them.
+QString ValorEscrito(const QString& valor, std::optional<QChar> comillasAnteriores) {
+    if (comillasAnteriores)
+        return *comillasAnteriores + valor + *comillasAnteriores;
+    if (Comillas(valor))
+        return u'"' + valor + u'"';
+    return valor;
+}
+
+// Writes over the file itself, for a folder that takes no new file: the whole new content
+// first, then the file is cut to its length, so the old content stays whole until the new one
+// is. On a failure the old bytes are put back.
+bool EscribeEnSuLugar(const QString& archivo, const QByteArray& datos, const QByteArray& antes,
+                      QString& error) {
+    QFile f(archivo);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
+        error = f.errorString();
+        return false;
+    }
+    const auto escribe = [&f](const QByteArray& bytes) {
+        return f.seek(0) && f.write(bytes) == bytes.size() && f.flush() &&
+               ::fsync(f.handle()) == 0 && f.resize(bytes.size()) && ::fsync(f.handle()) == 0;
+    };
+    if (escribe(datos))
+        return true;
+    error = f.errorString();
+    escribe(antes);
+    return false;
+}
+
+void Guarda(const QString& archivo, const QByteArray& datos, const QByteArray& antes) {
     QSaveFile f(archivo);
-    if (!f.open(QIODevice::WriteOnly) || f.write(datos) != datos.size() || !f.commit())
-        throw Error(
-            errores::AccesoArchivo,
-            QStringLiteral("No se puede escribir el archivo %1: %2").arg(archivo, f.errorString()));
+    QString error;
+    if (f.open(QIODevice::WriteOnly)) {
+        if (f.write(datos) == datos.size() && f.commit())
+            return;
+        error = f.errorString();
+    } else if (QFileInfo(archivo).isFile()) {
+        // The folder takes no new file beside this one (say, under Program Files), while the
+        // file itself may still be writable.
+        if (EscribeEnSuLugar(archivo, datos, antes, error))
+            return;
+    } else {
+        error = f.errorString();
+    }
+    throw Error(errores::AccesoArchivo,
+                QStringLiteral("No se puede escribir el archivo %1: %2").arg(archivo, error));
 }
 
 } // namespace
 
 QString Lee(const QString& archivo, const QString& seccion, const QString& clave) {
-    const Contenido c = LeeContenido(archivo);
+    const Contenido c = Parte(LeeBytes(archivo));
     const auto limites = Limites(c.lineas, Recorta(seccion));
     if (!limites)
         return QString();
     const auto i = LineaClave(c.lineas, limites->first, limites->second, Recorta(clave));
     if (!i)
         return QString();
-    const QString& linea = c.lineas[*i];
-    return Recorta(linea.mid(Igual(linea) + 1));
+    const QString& linea = c.lineas[*i].texto;
+    const QString valor = Recorta(linea.mid(Igual(linea) + 1));
+    return Comillas(valor) ? valor.mid(1, valor.size() - 2) : valor;
 }
 
 void Escribe(const QString& archivo, const QString& seccion, const QString& clave,
@@ -152,27 +281,32 @@ void Escribe(const QString& archivo, const QString& seccion, const QString& clav
                     QStringLiteral("Nombre de clave no válido para el archivo %1: \"%2\"")
                         .arg(archivo, clave));
 
-    Contenido c = LeeContenido(archivo);
-    const QString nueva = nombreClave + u'=' + valor;
+    const QByteArray antes = LeeBytes(archivo);
+    Contenido c = Parte(antes);
     if (const auto limites = Limites(c.lineas, nombreSeccion)) {
         if (const auto i = LineaClave(c.lineas, limites->first, limites->second, nombreClave)) {
             // Keep the key as written, with its blanks, and replace only the value.
-            QString& linea = c.lineas[*i];
-            qsizetype inicioValor = Igual(linea) + 1;
-            while (inicioValor < linea.size() && EsBlanco(linea[inicioValor]))
+            Linea& linea = c.lineas[*i];
+            qsizetype inicioValor = Igual(linea.texto) + 1;
+            while (inicioValor < linea.texto.size() && EsBlanco(linea.texto[inicioValor]))
                 ++inicioValor;
-            linea = linea.left(inicioValor) + valor;
+            const auto comillas = Comillas(Recorta(linea.texto.mid(inicioValor)));
+            linea.texto = linea.texto.left(inicioValor) + ValorEscrito(valor, comillas);
+            linea.bytes = Codifica(c, linea.texto, archivo);
         } else {
             // After the section's last non-blank line, so a blank separator stays last.
-            qsizetype donde = limites->second;
-            while (donde > limites->first && Recorta(c.lineas[donde - 1]).isEmpty())
+            std::size_t donde = limites->second;
+            while (donde > limites->first && Recorta(c.lineas[donde - 1].texto).isEmpty())
                 --donde;
-            c.lineas.insert(donde, nueva);
+            Inserta(c, donde, {nombreClave + u'=' + ValorEscrito(valor, std::nullopt)}, archivo);
         }
     } else {
-        c.lineas << u'[' + nombreSeccion + u']' << nueva;
+        Inserta(
+            c, c.lineas.size(),
+            {u'[' + nombreSeccion + u']', nombreClave + u'=' + ValorEscrito(valor, std::nullopt)},
+            archivo);
     }
-    Guarda(archivo, c);
+    Guarda(archivo, Junta(c), antes);
 }
 
 } // namespace qm::ini

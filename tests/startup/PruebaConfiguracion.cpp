@@ -212,6 +212,25 @@ INSTANTIATE_TEST_SUITE_P(
         CasoHost{"almacen_vacio", {}, "3306", "", "root", "", {{"MySQLPuerto", "3306"}}}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
+TEST_F(Configuracion, ArchivosTraidosDeWindowsSeLeenYSeReparanEnSuCodificacion) {
+    // Notepad's cp1252 (ó = F3), the path in quotes, the host's file in capitals.
+    Escribe(dir_.filePath("trevanto/TREVANTO.INI"),
+            "[Registro]\r\nMySQLServer=caja1\r\nMySQLPuerto=3307\r\n");
+    const QByteArray antes = "[Configuraci\xF3n]\r\nRuta de Trevanto Premium=\"" +
+                             dir_.filePath("trevanto").toUtf8() + "\"\r\n[Impresi\xF3n]\r\n";
+    Escribe(entorno_.archivoIni, antes);
+    ASSERT_TRUE(Carga());
+    EXPECT_TRUE(grabador_.mensajes.empty());
+    EXPECT_EQ(bases_.cRuta, "caja1");
+    EXPECT_EQ(bases_.cPuerto.toString(), "3307");
+    EXPECT_EQ(bases_.cMiBase, "datos1");
+    // The missing key joins its section; nothing else of the file changes.
+    QByteArray esperado = antes;
+    esperado.replace("\"\r\n[", "\"\r\nBase de datos a usar=datos1\r\n[");
+    EXPECT_EQ(Contenido(entorno_.archivoIni), esperado);
+    EXPECT_FALSE(QFile::exists(dir_.filePath("trevanto/Trevanto.ini")));
+}
+
 TEST_F(Configuracion, CredencialEscritaAMano) {
     // Stored in plain text by hand: not in the stored form, so used as it stands.
     PonHost({{"MySQLPuerto", "3306"}, {"MySQLUsuario", "admin"}, {"MySQLPassword", "clave"}});

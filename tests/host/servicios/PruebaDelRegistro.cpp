@@ -41,6 +41,43 @@ TEST(DelRegistro, LeeYGuardaEnSuSeccion) {
     EXPECT_THROW(r.DatosTVW("servidor"), qm::Error);
 }
 
+TEST(DelRegistro, ElArchivoDelHostSeEncuentraEscritoComoSea) {
+    struct Caso {
+        QStringList archivos; // in the host folder
+        QString hallado;      // "" when none is taken
+    };
+    const Caso casos[] = {
+        {{"TREVANTO.INI"}, "TREVANTO.INI"},
+        {{"trevanto.ini"}, "trevanto.ini"},
+        {{"Trevanto.INI", "otro.ini"}, "Trevanto.INI"},
+        {{"TREVANTO.INI", "Trevanto.ini"}, "Trevanto.ini"}, // the exact name first
+        {{"Trevanto.ini.bak", "xTrevanto.ini"}, ""},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.archivos.join(", ").toStdString());
+        QTemporaryDir dir;
+        for (const QString& nombre : caso.archivos) {
+            QFile f(dir.filePath(nombre));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(("[Registro]\r\nMySQLServer=" + nombre + "\r\n").toUtf8());
+        }
+        qm::DelRegistro r;
+        EXPECT_EQ(r.BuscarRegistroTVW(dir.path()),
+                  caso.hallado.isEmpty() ? QString() : dir.filePath(caso.hallado));
+        if (!caso.hallado.isEmpty()) {
+            EXPECT_EQ(r.DatosTVW("MySQLServer"), caso.hallado);
+            r.GuardaDatosTVW("MySQLPuerto", 3307);
+            // Written into the file found, not into a new one beside it.
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), caso.archivos.size());
+            EXPECT_EQ(r.DatosTVW("MySQLPuerto"), "3307");
+        }
+    }
+    // A folder named like the file is no installation.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("TREVANTO.INI"));
+    EXPECT_EQ(qm::DelRegistro().BuscarRegistroTVW(dir.path()), "");
+}
+
 QString LeeOdbc(const QString& origen, const QString& clave) {
     // unixODBC's own reading of the user file.
     return prueba::Ejecuta("odbcinst", {"-q", "-s", "-n", origen})
