@@ -102,6 +102,9 @@ private:
     bool EsGotFocus(const QWidget* campo, Qt::FocusReason razon);
     // Before Print runs: the date field that still holds the focus is checked as if left.
     void ValidaFechaConFoco();
+    // The lookup at each change of the customer code. It only confirms the code to the user:
+    // a failure is told once, then no more until a lookup reaches the server again.
+    void BuscaCliente();
 
     OpcionesVentana opciones_;
     MensajesVentana mensajesPropios_;
@@ -110,5 +113,6 @@ private:
     const QWidget* ultimoEnfocado_ = nullptr;
     bool terminado_ = false;
     bool imprimiendo_ = false;
+    bool busquedaCallada_ = false; // a failed lookup has been told
     int codigoSalida_ = 0;
 };

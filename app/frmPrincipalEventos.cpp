@@ -7,6 +7,20 @@ namespace {
 
 const QString PlantillaCliente = QStringLiteral("clientes where Clave='XXX'");
 
+qm::Mensaje SinServidor(const qm::Conexion& cn, const qm::Error& error) {
+    const qm::ParametrosConexion& p = cn.parametros();
+    const QString servidor =
+        p.servidor.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : p.servidor.trimmed();
+    return {QStringLiteral("Quiltaro"),
+            QStringLiteral("No se puede conectar con el servidor de la base de datos "
+                           "(%1, puerto %2).\rEl nombre del cliente no se mostrará mientras el "
+                           "servidor no responda.\r\r%3")
+                .arg(servidor)
+                .arg(p.puerto)
+                .arg(error.texto()),
+            qm::Icono::Exclamacion};
+}
+
 } // namespace
 
 void frmPrincipal::ConectaEventos() {
@@ -31,7 +45,7 @@ void frmPrincipal::ConectaEventos() {
         [this](int& caracter) { Protege([&] { txtCliente_KeyPress(caracter); }); },
     });
     connect(txtCliente, &QLineEdit::textChanged, this,
-            [this] { Protege([&] { txtCliente_Change(); }); });
+            [this] { Protege([&] { BuscaCliente(); }); });
     connect(cmdImprimir, &QPushButton::clicked, this, [this] {
         Protege([&] {
             // Alt+I presses the button without moving the focus: move it, so that the date
@@ -95,6 +109,23 @@ void frmPrincipal::txtCliente_KeyDown(int& KeyCode) {
 
 void frmPrincipal::txtCliente_KeyPress(int& KeyAscii) {
     objetos.libQMCM->Enter(KeyAscii, QStringLiteral("!"));
+}
+
+void frmPrincipal::BuscaCliente() {
+    try {
+        txtCliente_Change();
+    } catch (const qm::Error& error) {
+        if (busquedaCallada_)
+            return;
+        busquedaCallada_ = true;
+        if (!qm::ServidorInalcanzable(error))
+            throw;
+        mensajes_->Muestra(SinServidor(estado.cn, error));
+        return;
+    }
+    // The empty code asks the server nothing, so it proves nothing.
+    if (txtCliente->text() != QString())
+        busquedaCallada_ = false;
 }
 
 void frmPrincipal::txtCliente_Change() {

@@ -212,4 +212,18 @@ MYSQL* Conexion::nativo() {
     return sesion_->Prepara();
 }
 
+bool ServidorInalcanzable(const Error& error) {
+    switch (error.numero()) {
+    case CR_CONNECTION_ERROR:
+    case CR_CONN_HOST_ERROR:
+    case CR_UNKNOWN_HOST:
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case CR_SERVER_LOST_EXTENDED:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace qm

@@ -84,7 +84,9 @@ TEST_F(Busqueda, LaConexionQueDevuelveLaBibliotecaSigueSiendoLaDeLaVentana) {
     EXPECT_EQ(rs.Valor(0).toString(), base->nombre());
 }
 
-TEST(BusquedaSinServidor, UnaBusquedaFallidaSeMuestraYLaVentanaSigueUsable) {
+// The real Print (no report control: it ends after the build) and the lookup on a server of
+// the test's own that stops and comes back.
+TEST(BusquedaSinServidor, UnSoloAvisoMientrasFaltaElServidorYElNombreVuelveConEl) {
     ServidorPropio propio;
     BaseTemporal base(QStringLiteral("caido"), propio.datos());
     {
@@ -94,8 +96,8 @@ TEST(BusquedaSinServidor, UnaBusquedaFallidaSeMuestraYLaVentanaSigueUsable) {
     const InstalacionPrueba instalacion(propio.datos(), base.nombre());
     MensajesGrabados mensajes;
     std::vector<int> salidas;
-    VentanaGrabadora ventana({instalacion.carpetaEjecutable(), &mensajes,
-                              [&](int codigo) { salidas.push_back(codigo); }});
+    frmPrincipal ventana({instalacion.carpetaEjecutable(), &mensajes,
+                          [&](int codigo) { salidas.push_back(codigo); }});
     ASSERT_TRUE(ventana.Form_Load());
     ventana.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&ventana));
@@ -104,24 +106,68 @@ TEST(BusquedaSinServidor, UnaBusquedaFallidaSeMuestraYLaVentanaSigueUsable) {
     ASSERT_EQ(ventana.Label4->Caption(), QStringLiteral("Prefijo Dos"));
 
     propio.Detiene();
-    QTest::keyClicks(ventana.txtCliente, QStringLiteral("0"));
-    ASSERT_EQ(mensajes.mensajes.size(), 1u);
-    EXPECT_TRUE(mensajes.mensajes[0].texto.startsWith(QStringLiteral("Error no. ")))
-        << mensajes.mensajes[0].texto.toStdString();
-    EXPECT_FALSE(ventana.Label4->isVisible());
-    // The window goes on: the key was typed, the focus moves, Print still answers.
+    // Typing, deleting, emptying the field and typing again: one message in all.
+    QTest::keyClicks(ventana.txtCliente, QStringLiteral("01"));
+    QTest::keyClick(ventana.txtCliente, Qt::Key_Backspace);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(ventana.txtCliente, Qt::Key_Backspace);
+    QTest::keyClicks(ventana.txtCliente, QStringLiteral("C00"));
     EXPECT_EQ(ventana.txtCliente->text(), QStringLiteral("C00"));
+    EXPECT_FALSE(ventana.Label4->isVisible());
+    EXPECT_EQ(ventana.Label4->Caption(), QString());
+    ASSERT_EQ(mensajes.mensajes.size(), 1u);
+    const qm::Mensaje aviso = mensajes.mensajes[0];
+    EXPECT_TRUE(aviso.texto.startsWith(QStringLiteral("No se puede conectar con el servidor")))
+        << aviso.texto.toStdString();
+    EXPECT_TRUE(aviso.texto.contains(QString::number(propio.datos().puerto)));
+    EXPECT_TRUE(aviso.texto.contains(QStringLiteral("Error no. 200"))) << aviso.texto.toStdString();
+
+    // Print still reports its own failure.
     QTest::keyClick(ventana.txtCliente, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), ventana.cmdImprimir);
-    QTest::keyClick(ventana.cmdImprimir, Qt::Key_Space);
-    EXPECT_EQ(ventana.clics.size(), 1u);
+    ASSERT_EQ(QApplication::focusWidget(), ventana.cmdImprimir);
+    QTest::keyClick(ventana.cmdImprimir, Qt::Key_Return);
+    ASSERT_EQ(mensajes.mensajes.size(), 2u);
+    EXPECT_TRUE(mensajes.mensajes[1].texto.startsWith(QStringLiteral("Error no. 200")))
+        << mensajes.mensajes[1].texto.toStdString();
+
+    // The server back: the next keystroke finds the name, and no message comes.
+    propio.Arranca();
+    QTest::mouseClick(ventana.txtCliente, Qt::LeftButton);
+    QTest::keyClick(ventana.txtCliente, Qt::Key_End);
+    QTest::keyClicks(ventana.txtCliente, QStringLiteral("1"));
+    EXPECT_EQ(ventana.Label4->Caption(), QStringLiteral("Ana Pérez Núñez"));
+    EXPECT_TRUE(ventana.Label4->isVisible());
+    EXPECT_EQ(mensajes.mensajes.size(), 2u);
+
+    // Gone again after a lookup that worked: told again, once.
+    propio.Detiene();
+    QTest::keyClick(ventana.txtCliente, Qt::Key_Backspace);
+    QTest::keyClicks(ventana.txtCliente, QStringLiteral("2"));
+    EXPECT_FALSE(ventana.Label4->isVisible());
+    ASSERT_EQ(mensajes.mensajes.size(), 3u);
+    EXPECT_EQ(mensajes.mensajes[2].titulo, aviso.titulo);
+    EXPECT_TRUE(mensajes.mensajes[2].texto.startsWith(QStringLiteral("No se puede conectar")));
 
     // Closing with the server gone still runs the whole shutdown and ends the program.
     ventana.close();
     EXPECT_TRUE(ventana.terminado());
     EXPECT_EQ(salidas, std::vector<int>{0});
     EXPECT_EQ(ventana.objetos.BasesDD, nullptr);
-    EXPECT_EQ(mensajes.mensajes.size(), 1u);
+    EXPECT_EQ(mensajes.mensajes.size(), 3u);
+}
+
+TEST_F(Busqueda, UnFalloQueNoEsDelServidorSeMuestraUnaVezHastaQueUnaBusquedaFunciona) {
+    Conecta(base->nombre()).Execute(QStringLiteral("RENAME TABLE clientes TO clientes_fuera"));
+    Teclea(QStringLiteral("C00"));
+    ASSERT_EQ(mensajes.mensajes.size(), 1u);
+    EXPECT_TRUE(mensajes.mensajes[0].texto.startsWith(QStringLiteral("Error no. 1146: ")))
+        << mensajes.mensajes[0].texto.toStdString();
+    Conecta(base->nombre()).Execute(QStringLiteral("RENAME TABLE clientes_fuera TO clientes"));
+    EXPECT_EQ(Teclea(QStringLiteral("1")), std::vector<QString>{QStringLiteral("Ana Pérez Núñez")});
+    Conecta(base->nombre()).Execute(QStringLiteral("RENAME TABLE clientes TO clientes_fuera"));
+    Teclea(QStringLiteral("23"));
+    EXPECT_EQ(mensajes.mensajes.size(), 2u);
+    EXPECT_FALSE(ventana->Label4->isVisible());
 }
 
 } // namespace
