@@ -103,7 +103,7 @@ private:
     // Before Print runs: the date field that still holds the focus is checked as if left.
     void ValidaFechaConFoco();
     // The lookup at each change of the customer code. It only confirms the code to the user:
-    // a failure is told once, then no more until a lookup reaches the server again.
+    // a failure is told once, then no more until a lookup succeeds again.
     void BuscaCliente();
 
     OpcionesVentana opciones_;
