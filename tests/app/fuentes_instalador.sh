@@ -39,7 +39,7 @@ cat >"$tmp/fonts.conf" <<CONF
 </fontconfig>
 CONF
 
-echo "fonts: $(FONTCONFIG_FILE=$tmp/fonts.conf fc-list : family | sort -u | paste -sd ';')"
+echo "fonts: $(ls "$tmp/fuentes" | paste -sd ' ')"
 salida=$(FONTCONFIG_FILE=$tmp/fonts.conf HOME=$tmp "$ejecutable" --gtest_filter="$filtro" 2>&1) || {
     echo "$salida"
     exit 1
