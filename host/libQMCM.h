@@ -27,10 +27,12 @@ public:
     // The date as text to place inside quotes in SQL: yyyy-MM-dd.
     QString FechaSQL(const QDate& fecha) const;
 
-    // Value of key in section of an INI file; "" when the file, section or key is absent.
-    // Section and key names match without regard to case.
+    // Value of key in section of an INI file (UTF-8 or the Windows code page), without a pair
+    // of quotes around it; "" when the file, section or key is absent. Section and key names
+    // match without regard to case.
     QString LeeIni(const QString& seccion, const QString& clave, const QString& archivo) const;
-    // Stores the value, keeping every other line of the file; the file is replaced atomically.
+    // Stores the value in the file's own encoding, keeping every other byte of the file; the
+    // file is replaced atomically, or written in place where its folder takes no new file.
     // Fails with errores::AccesoArchivo naming the file when it cannot be written.
     void EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
                     const QString& archivo) const;
