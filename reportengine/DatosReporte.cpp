@@ -1,6 +1,5 @@
 #include "reportengine/DatosReporte.h"
 
-#include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 
 #include <algorithm>
@@ -53,14 +52,14 @@ DatosReporte OrdenaYAgrupa(TablaDatos tabla, const Diseno& d,
     for (const QString& campo : d.orden) {
         const int i = t.Indice(campo);
         if (i < 0)
-            throw qm::Error(
+            throw ErrorMotor(
                 errores::FaltaTablaOColumna,
                 QStringLiteral("Falta la columna %1 en los datos del reporte.").arg(campo));
         claves.push_back(i);
     }
     const int grupo = t.Indice(d.campoGrupo);
     if (grupo < 0 || t.columnas[std::size_t(grupo)].numerica)
-        throw qm::Error(
+        throw ErrorMotor(
             errores::FaltaTablaOColumna,
             QStringLiteral("Falta la columna %1 en los datos del reporte.").arg(d.campoGrupo));
 

@@ -1,6 +1,5 @@
 #include "reportengine/MotorReporte.h"
 
-#include "host/Error.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/FormatoPlantilla.h"
@@ -21,10 +20,10 @@ int Entero(const QVariant& valor, int id) {
     bool ok = false;
     const int n = valor.toInt(&ok);
     if (!ok)
-        throw qm::Error(errores::ValorNoValido,
-                        QStringLiteral("La propiedad %1 del reporte no acepta «%2».")
-                            .arg(id)
-                            .arg(valor.toString()));
+        throw ErrorMotor(errores::ValorNoValido,
+                         QStringLiteral("La propiedad %1 del reporte no acepta «%2».")
+                             .arg(id)
+                             .arg(valor.toString()));
     return n;
 }
 
@@ -41,10 +40,10 @@ void MotorReporte::Propiedad(int id, const QVariant& valor) {
     if (id == propiedad::Destino) {
         const int destino = Entero(valor, id);
         if (destino < 0 || destino > 2)
-            throw qm::Error(errores::ValorNoValido,
-                            QStringLiteral("El destino %1 del reporte no existe; es 0 pantalla, "
-                                           "1 impresora o 2 PDF.")
-                                .arg(destino));
+            throw ErrorMotor(errores::ValorNoValido,
+                             QStringLiteral("El destino %1 del reporte no existe; es 0 pantalla, "
+                                            "1 impresora o 2 PDF.")
+                                 .arg(destino));
     }
     if (id == propiedad::Accion) {
         const int accion = Entero(valor, id);
@@ -59,8 +58,8 @@ void MotorReporte::Propiedad(int id, const QVariant& valor) {
 void MotorReporte::PropiedadIndexada(int id, int indice, const QVariant& valor) {
     if (id == propiedad::Ubicacion) {
         if (indice < 0 || indice >= TablasMaximas)
-            throw qm::Error(errores::UbicacionFueraDeRango,
-                            QStringLiteral("La tabla %1 no existe en el reporte.").arg(indice));
+            throw ErrorMotor(errores::UbicacionFueraDeRango,
+                             QStringLiteral("La tabla %1 no existe en el reporte.").arg(indice));
         ubicaciones_[indice] = valor.toString().trimmed();
         return;
     }
@@ -70,21 +69,21 @@ void MotorReporte::PropiedadIndexada(int id, int indice, const QVariant& valor) 
 Documento MotorReporte::Prepara(const Plantilla& plantilla) const {
     const int tablas = int(plantilla.tablas.size());
     if (!ubicaciones_.empty() && ubicaciones_.rbegin()->first >= tablas)
-        throw qm::Error(errores::UbicacionFueraDeRango,
-                        QStringLiteral("Se indicó la ubicación de la tabla %1 y el reporte tiene "
-                                       "%2 tablas.")
-                            .arg(ubicaciones_.rbegin()->first)
-                            .arg(tablas));
+        throw ErrorMotor(errores::UbicacionFueraDeRango,
+                         QStringLiteral("Se indicó la ubicación de la tabla %1 y el reporte tiene "
+                                        "%2 tablas.")
+                             .arg(ubicaciones_.rbegin()->first)
+                             .arg(tablas));
     const QString texto = propiedades_.value(propiedad::Conexion).toString();
     // One connection per data source: the tables of a report usually share it.
     std::map<QString, std::unique_ptr<ConexionOdbc>> conexiones;
     auto lee = [&](int i, const std::vector<ColumnaPedida>& columnas) {
         const auto u = ubicaciones_.find(i);
         if (u == ubicaciones_.end() || u->second.isEmpty())
-            throw qm::Error(errores::SinUbicacion,
-                            QStringLiteral("La tabla %1 (%2) del reporte no recibió su ubicación.")
-                                .arg(i)
-                                .arg(plantilla.tablas[std::size_t(i)].nombre));
+            throw ErrorMotor(errores::SinUbicacion,
+                             QStringLiteral("La tabla %1 (%2) del reporte no recibió su ubicación.")
+                                 .arg(i)
+                                 .arg(plantilla.tablas[std::size_t(i)].nombre));
         const QString cadena = CadenaConexion(plantilla.tablas[std::size_t(i)].fuente, texto);
         auto& cn = conexiones[cadena];
         if (!cn)
@@ -116,10 +115,10 @@ void MotorReporte::Ejecuta() {
         const QPrinterInfo info =
             nombre.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(nombre);
         if (info.isNull())
-            throw qm::Error(errores::ErrorSalida,
-                            nombre.isEmpty()
-                                ? QStringLiteral("No hay una impresora predeterminada.")
-                                : QStringLiteral("No existe la impresora «%1».").arg(nombre));
+            throw ErrorMotor(errores::ErrorSalida,
+                             nombre.isEmpty()
+                                 ? QStringLiteral("No hay una impresora predeterminada.")
+                                 : QStringLiteral("No existe la impresora «%1».").arg(nombre));
         QPrinter impresora(info, QPrinter::HighResolution);
         Imprime(documento_, impresora);
     } else {

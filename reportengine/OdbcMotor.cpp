@@ -1,6 +1,5 @@
 #include "reportengine/OdbcMotor.h"
 
-#include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 
 #include <QStringList>
@@ -57,8 +56,8 @@ class Sentencia {
 public:
     explicit Sentencia(SQLHDBC conexion) {
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, conexion, &h_)))
-            throw qm::Error(errores::ErrorLectura,
-                            QStringLiteral("No se pudo preparar la lectura de los datos."));
+            throw ErrorMotor(errores::ErrorLectura,
+                             QStringLiteral("No se pudo preparar la lectura de los datos."));
     }
     ~Sentencia() {
         if (h_ != SQL_NULL_HSTMT) {
@@ -74,21 +73,21 @@ private:
     SQLHSTMT h_ = SQL_NULL_HSTMT;
 };
 
-qm::Error ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
+ErrorMotor ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
     const bool faltaTabla =
         d.estado == QLatin1String("42S02") || d.nativo == 1146 || d.nativo == 1049;
     const bool faltaColumna = d.estado == QLatin1String("42S22") || d.nativo == 1054;
     if (faltaTabla)
-        return qm::Error(
+        return ErrorMotor(
             errores::FaltaTablaOColumna,
             QStringLiteral("No existe la tabla %1 del reporte: %2").arg(ubicacion, d.mensaje));
     if (faltaColumna)
-        return qm::Error(errores::FaltaTablaOColumna,
-                         QStringLiteral("A la tabla %1 le falta una columna del reporte: %2")
-                             .arg(ubicacion, d.mensaje));
-    return qm::Error(errores::ErrorLectura, QStringLiteral("No se pudieron leer los datos de %1: "
-                                                           "[%2] %3")
-                                                .arg(ubicacion, d.estado, d.mensaje));
+        return ErrorMotor(errores::FaltaTablaOColumna,
+                          QStringLiteral("A la tabla %1 le falta una columna del reporte: %2")
+                              .arg(ubicacion, d.mensaje));
+    return ErrorMotor(errores::ErrorLectura, QStringLiteral("No se pudieron leer los datos de %1: "
+                                                            "[%2] %3")
+                                                 .arg(ubicacion, d.estado, d.mensaje));
 }
 
 // One column's bound buffer for a block of rows.
@@ -129,7 +128,7 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
         !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, entorno_, &conexion_))) {
         if (entorno_ != SQL_NULL_HENV)
             SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
-        throw qm::Error(errores::SinFuenteDatos, QStringLiteral("No se pudo iniciar ODBC."));
+        throw ErrorMotor(errores::SinFuenteDatos, QStringLiteral("No se pudo iniciar ODBC."));
     }
     SQLSetConnectAttr(conexion_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
     std::u16string texto = Ancho(cadena);
@@ -142,18 +141,18 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
         conexion_ = SQL_NULL_HDBC;
         entorno_ = SQL_NULL_HENV;
         if (d.estado == QLatin1String("28000") || d.nativo == 1045 || d.nativo == 1698)
-            throw qm::Error(errores::AccesoNegado,
-                            QStringLiteral("El servidor rechazó el usuario o la contraseña del "
-                                           "reporte: %1")
-                                .arg(d.mensaje));
+            throw ErrorMotor(errores::AccesoNegado,
+                             QStringLiteral("El servidor rechazó el usuario o la contraseña del "
+                                            "reporte: %1")
+                                 .arg(d.mensaje));
         if (d.estado == QLatin1String("IM002"))
-            throw qm::Error(
+            throw ErrorMotor(
                 errores::SinFuenteDatos,
                 QStringLiteral("No existe el origen de datos del reporte: %1").arg(d.mensaje));
-        throw qm::Error(errores::SinFuenteDatos,
-                        QStringLiteral("No se pudo conectar con el origen de datos del reporte: "
-                                       "[%1] %2")
-                            .arg(d.estado, d.mensaje));
+        throw ErrorMotor(errores::SinFuenteDatos,
+                         QStringLiteral("No se pudo conectar con el origen de datos del reporte: "
+                                        "[%1] %2")
+                             .arg(d.estado, d.mensaje));
     }
     conectada_ = true;
 }

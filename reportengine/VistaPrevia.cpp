@@ -1,6 +1,6 @@
 #include "reportengine/VistaPrevia.h"
 
-#include "host/Error.h"
+#include "reportengine/ErroresMotor.h"
 #include "reportengine/Pintor.h"
 #include "reportengine/Salida.h"
 
@@ -128,7 +128,7 @@ void VistaPrevia::PreguntaPdf() {
         return;
     try {
         GuardaPdf(ruta);
-    } catch (const qm::Error& e) {
+    } catch (const ErrorMotor& e) {
         QMessageBox::critical(this, windowTitle(), e.texto());
     }
 }
@@ -140,7 +140,7 @@ void VistaPrevia::PreguntaImpresora() {
         return;
     try {
         Imprime(documento_, impresora);
-    } catch (const qm::Error& e) {
+    } catch (const ErrorMotor& e) {
         QMessageBox::critical(this, windowTitle(), e.texto());
     }
 }

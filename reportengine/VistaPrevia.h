@@ -27,7 +27,7 @@ public:
     void Acerca();
     void Aleja();
 
-    // Writes the pages to a PDF; fails with qm::Error ErrorSalida.
+    // Writes the pages to a PDF; fails with ErrorMotor ErrorSalida.
     void GuardaPdf(const QString& ruta);
 
 private:

@@ -1,6 +1,5 @@
 // Sorting, grouping, the amount and date formats and the connection texts.
 #include "ApoyoMotor.h"
-#include "host/Error.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Formatos.h"
@@ -58,7 +57,7 @@ TEST(Datos, FaltaLaColumnaDeOrden) {
     try {
         motor::OrdenaYAgrupa(t, Diseno(), {});
         FAIL();
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         EXPECT_EQ(e.numero(), motor::errores::FaltaTablaOColumna);
     }
 }
