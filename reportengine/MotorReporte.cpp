@@ -2,12 +2,14 @@
 
 #include "reportengine/DatosReporte.h"
 #include "reportengine/ErroresMotor.h"
+#include "reportengine/Exportacion.h"
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/OdbcMotor.h"
 #include "reportengine/Renderizador.h"
 #include "reportengine/Salida.h"
 #include "reportengine/VistaPrevia.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -66,7 +68,7 @@ void MotorReporte::PropiedadIndexada(int id, int indice, const QVariant& valor) 
     propiedades_.insert(id * 1000 + indice, valor);
 }
 
-Documento MotorReporte::Prepara(const Plantilla& plantilla) const {
+DatosReporte MotorReporte::Lee(const Plantilla& plantilla) const {
     const int tablas = int(plantilla.tablas.size());
     if (!ubicaciones_.empty() && ubicaciones_.rbegin()->first >= tablas)
         throw ErrorMotor(errores::UbicacionFueraDeRango,
@@ -77,57 +79,87 @@ Documento MotorReporte::Prepara(const Plantilla& plantilla) const {
     const QString texto = propiedades_.value(propiedad::Conexion).toString();
     // One connection per data source: the tables of a report usually share it.
     std::map<QString, std::unique_ptr<ConexionOdbc>> conexiones;
-    auto lee = [&](int i, const std::vector<ColumnaPedida>& columnas) {
+    auto ubicacion = [&](int i) {
         const auto u = ubicaciones_.find(i);
         if (u == ubicaciones_.end() || u->second.isEmpty())
             throw ErrorMotor(errores::SinUbicacion,
                              QStringLiteral("La tabla %1 (%2) del reporte no recibió su ubicación.")
                                  .arg(i)
                                  .arg(plantilla.tablas[std::size_t(i)].nombre));
+        return u->second;
+    };
+    auto fuente = [&](int i) -> FuenteDatos& {
         const QString cadena = CadenaConexion(plantilla.tablas[std::size_t(i)].fuente, texto);
         auto& cn = conexiones[cadena];
         if (!cn)
             cn = std::make_unique<ConexionOdbc>(cadena);
-        return cn->Lee(u->second, columnas);
+        return *cn;
     };
-    for (int i = 0; i < tablas; ++i) {
-        if (!ubicaciones_.contains(i))
-            lee(i, {}); // fails with SinUbicacion
-    }
+    for (int i = 0; i < tablas; ++i)
+        ubicacion(i);
     const Diseno& d = plantilla.diseno;
-    TablaDatos filas = lee(0, ColumnasPedidas(d));
-    QHash<QString, QString> nombres;
+    const QString filas = ubicacion(0);
+    FuenteDatos& datos = fuente(0);
+    TablaDatos tabla = datos.Lee(filas, ColumnasPedidas(d));
+    Clasificaciones clases;
+    for (const QString& campo : CamposClasificados(d))
+        clases.insert(campo, datos.Clasifica(filas, campo));
+    DatosReporte r = OrdenaYAgrupa(std::move(tabla), d, clases);
     if (d.tablaNombres >= 0)
-        nombres = Nombres(lee(d.tablaNombres, {{d.campoClave, false}, {d.campoNombre, false}}));
-    const DatosReporte datos = OrdenaYAgrupa(std::move(filas), d, nombres);
-    return Renderiza(datos, d, QDateTime::currentDateTime());
+        PonNombres(r, fuente(d.tablaNombres)
+                          .Busca(ubicacion(d.tablaNombres), d.campoClave, d.campoNombre,
+                                 ClavesDeGrupos(r)));
+    return r;
 }
 
 void MotorReporte::Ejecuta() {
     const int destino = propiedades_.value(propiedad::Destino, 0).toInt();
     const Plantilla plantilla =
         LeeArchivoPlantilla(propiedades_.value(propiedad::ArchivoReporte).toString());
-    documento_ = Prepara(plantilla);
-    if (destino == 2) {
-        EscribePdf(documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
-    } else if (destino == 1) {
-        const QString nombre = propiedades_.value(propiedad::Impresora).toString();
-        const QPrinterInfo info =
-            nombre.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(nombre);
-        if (info.isNull())
-            throw ErrorMotor(errores::ErrorSalida,
-                             nombre.isEmpty()
-                                 ? QStringLiteral("No hay una impresora predeterminada.")
-                                 : QStringLiteral("No existe la impresora «%1».").arg(nombre));
-        QPrinter impresora(info, QPrinter::HighResolution);
-        Imprime(documento_, impresora);
-    } else {
-        vista_ = std::make_unique<VistaPrevia>(documento_);
+    const Diseno& d = plantilla.diseno;
+    if (destino == 0) {
+        // The window opens at once and tells how far a long report got.
+        vista_ = std::make_unique<VistaPrevia>(d.titulo);
         vista_->show();
-        // The demo and the tests take the previewed pages as a PDF without a file dialog.
-        const QString ruta = qEnvironmentVariable("QUILTARO_VISTA_PDF");
-        if (!ruta.isEmpty())
-            vista_->GuardaPdf(ruta);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    try {
+        auto datos = std::make_shared<const DatosReporte>(Lee(plantilla));
+        Avance avance;
+        if (destino == 0) {
+            avance = [vista = vista_.get()](std::size_t hechas, std::size_t total,
+                                            std::size_t paginas) {
+                vista->Avanza(paginas, hechas, total);
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            };
+        }
+        documento_ = std::make_shared<const Documento>(
+            Renderiza(*datos, d, QDateTime::currentDateTime(), avance));
+        if (destino == 2) {
+            EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
+        } else if (destino == 1) {
+            const QString nombre = propiedades_.value(propiedad::Impresora).toString();
+            const QPrinterInfo info = nombre.isEmpty() ? QPrinterInfo::defaultPrinter()
+                                                       : QPrinterInfo::printerInfo(nombre);
+            if (info.isNull())
+                throw ErrorMotor(errores::ErrorSalida,
+                                 nombre.isEmpty()
+                                     ? QStringLiteral("No hay una impresora predeterminada.")
+                                     : QStringLiteral("No existe la impresora «%1».").arg(nombre));
+            QPrinter impresora(info, QPrinter::HighResolution);
+            Imprime(*documento_, impresora);
+        } else {
+            vista_->Muestra(documento_, Hojas(datos, d));
+            // The demo and the tests take the previewed pages as a PDF without a file dialog.
+            const QString ruta = qEnvironmentVariable("QUILTARO_VISTA_PDF");
+            if (!ruta.isEmpty())
+                vista_->GuardaPdf(ruta);
+        }
+    } catch (...) {
+        // No half-made preview stays open after a failure.
+        if (destino == 0 && vista_ && !vista_->lista())
+            vista_.reset();
+        throw;
     }
 }
 
