@@ -1,5 +1,6 @@
 #include "ApoyoMotor.h"
 
+#include "host/Recordset.h"
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/TextoDiseno.h"
 #include "tests/support/EntornoPrueba.h"
@@ -27,16 +28,32 @@ struct DatosReporte::Datos {
     qm::Conexion cn = Conecta(base.nombre());
 };
 
-DatosReporte::DatosReporte() : d_(std::make_unique<Datos>()) {
-    d_->cn.Execute(QStringLiteral(
-        "CREATE TABLE tmpravesta (Cliente varchar(10) NOT NULL DEFAULT '', Fecha date NOT NULL, "
-        "Hora varchar(8) NOT NULL DEFAULT '00:00:00', Movimiento varchar(20) NOT NULL DEFAULT '', "
-        "Folio varchar(10) NOT NULL DEFAULT '', Ventas double NOT NULL DEFAULT 0, "
-        "Devoluciones double NOT NULL DEFAULT 0, Pagos double NOT NULL DEFAULT 0, "
-        "SaldoAnterior double NOT NULL DEFAULT 0, SaldoActual double NOT NULL DEFAULT 0) "
-        "ENGINE=MyISAM"));
-    d_->cn.Execute(QStringLiteral(
-        "CREATE TABLE clientes (Clave varchar(10) NOT NULL, Nombre varchar(60) NOT NULL)"));
+namespace {
+QString Colacion(const QString& colacion) {
+    if (colacion.isEmpty())
+        return {};
+    return QStringLiteral(" CHARACTER SET %1 COLLATE %2")
+        .arg(colacion.section(QLatin1Char('_'), 0, 0), colacion);
+}
+} // namespace
+
+DatosReporte::DatosReporte(const QString& colacionMovimientos, const QString& colacionClientes)
+    : d_(std::make_unique<Datos>()) {
+    // The working table as the builder makes it: MyISAM, keyed by customer, date and time.
+    d_->cn.Execute(
+        QStringLiteral(
+            "CREATE TABLE tmpravesta (Cliente varchar(10) NOT NULL DEFAULT '', Fecha date NOT "
+            "NULL, "
+            "Hora varchar(8) NOT NULL DEFAULT '00:00:00', Movimiento varchar(20) NOT NULL DEFAULT "
+            "'', "
+            "Folio varchar(10) NOT NULL DEFAULT '', Ventas double NOT NULL DEFAULT 0, "
+            "Devoluciones double NOT NULL DEFAULT 0, Pagos double NOT NULL DEFAULT 0, "
+            "SaldoAnterior double NOT NULL DEFAULT 0, SaldoActual double NOT NULL DEFAULT 0, "
+            "KEY (Cliente, Fecha, Hora)) ENGINE=MyISAM") +
+        Colacion(colacionMovimientos));
+    d_->cn.Execute(QStringLiteral("CREATE TABLE clientes (Clave varchar(10) NOT NULL, Nombre "
+                                  "varchar(60) NOT NULL, KEY (Clave))") +
+                   Colacion(colacionClientes));
     const DatosServidor& s = Servidor();
     QFile ini(Entorno().odbcIni());
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -85,6 +102,13 @@ void DatosReporte::Movimientos(const std::vector<Movimiento>& filas) {
         d_->cn.Execute(QStringLiteral("INSERT INTO tmpravesta VALUES ") +
                        valores.join(QLatin1Char(',')));
     }
+}
+
+QStringList DatosReporte::Columna(const QString& sql) {
+    QStringList valores;
+    for (qm::Recordset rs = d_->cn.Consulta(sql); !rs.Eof(); rs.MoveNext())
+        valores << rs.Valor(0).toString();
+    return valores;
 }
 
 QString TextoPdf(const QString& ruta) {
