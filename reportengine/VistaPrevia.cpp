@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -63,38 +64,50 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* barra = new QHBoxLayout;
-    auto boton = [&](const QString& texto, const QString& ayuda, auto accion) {
-        auto* b = new QPushButton(texto, this);
+    // Pages and zoom take small buttons, so that the bar fits a small screen's width.
+    auto boton = [&](QAbstractButton* b, const QString& texto, const QString& ayuda, auto accion) {
+        b->setText(texto);
         b->setToolTip(ayuda);
         b->setEnabled(false);
-        connect(b, &QPushButton::clicked, this, accion);
+        connect(b, &QAbstractButton::clicked, this, accion);
         barra->addWidget(b);
         botones_.push_back(b);
-        return b;
     };
-    boton(QStringLiteral("|<"), QStringLiteral("Primera página (Inicio)"),
-          [this] { IrAPagina(0); });
-    boton(QStringLiteral("<"), QStringLiteral("Página anterior (RePág)"),
-          [this] { IrAPagina(pagina_ - 1); });
+    auto pequeno = [&](const QString& texto, const QString& ayuda, auto accion) {
+        auto* b = new QToolButton(this);
+        b->setMinimumWidth(30);
+        boton(b, texto, ayuda, accion);
+    };
+    auto grande = [&](const QString& texto, const QString& ayuda, auto accion) {
+        boton(new QPushButton(this), texto, ayuda, accion);
+    };
+    pequeno(QStringLiteral("|<"), QStringLiteral("Primera página (Inicio)"),
+            [this] { IrAPagina(0); });
+    pequeno(QStringLiteral("<"), QStringLiteral("Página anterior (RePág)"),
+            [this] { IrAPagina(pagina_ - 1); });
     indicador_ = new QLabel(this);
+    // Its text changes while the report lays out; it never widens the window.
+    indicador_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    indicador_->setMinimumWidth(160);
     barra->addWidget(indicador_);
-    boton(QStringLiteral(">"), QStringLiteral("Página siguiente (AvPág)"),
-          [this] { IrAPagina(pagina_ + 1); });
-    boton(QStringLiteral(">|"), QStringLiteral("Última página (Fin)"),
-          [this] { IrAPagina(paginas() - 1); });
-    boton(QStringLiteral("−"), QStringLiteral("Alejar (Ctrl+-)"), [this] { Aleja(); });
-    boton(QStringLiteral("+"), QStringLiteral("Acercar (Ctrl++)"), [this] { Acerca(); });
-    boton(QStringLiteral("Ancho"), QStringLiteral("Ajustar al ancho de la ventana (Ctrl+0)"),
-          [this] { AjustaAlAncho(); });
+    pequeno(QStringLiteral(">"), QStringLiteral("Página siguiente (AvPág)"),
+            [this] { IrAPagina(pagina_ + 1); });
+    pequeno(QStringLiteral(">|"), QStringLiteral("Última página (Fin)"),
+            [this] { IrAPagina(paginas() - 1); });
+    barra->addSpacing(8);
+    pequeno(QStringLiteral("−"), QStringLiteral("Alejar (Ctrl+-)"), [this] { Aleja(); });
+    pequeno(QStringLiteral("+"), QStringLiteral("Acercar (Ctrl++)"), [this] { Acerca(); });
+    pequeno(QStringLiteral("Ancho"), QStringLiteral("Ajustar al ancho de la ventana (Ctrl+0)"),
+            [this] { AjustaAlAncho(); });
     barra->addStretch();
-    boton(QStringLiteral("&Imprimir…"), QStringLiteral("Imprimir (Ctrl+P)"),
-          [this] { PreguntaImpresora(); });
-    boton(QStringLiteral("&Guardar PDF…"), QStringLiteral("Guardar como PDF (Ctrl+S)"),
-          [this] { PreguntaPdf(); });
-    boton(QStringLiteral("&Exportar Excel…"), QStringLiteral("Exportar a un libro de Excel"),
-          [this] { PreguntaXlsx(); });
-    boton(QStringLiteral("Exportar &CSV…"), QStringLiteral("Exportar a un archivo CSV"),
-          [this] { PreguntaCsv(); });
+    grande(QStringLiteral("&Imprimir…"), QStringLiteral("Imprimir (Ctrl+P)"),
+           [this] { PreguntaImpresora(); });
+    grande(QStringLiteral("&Guardar PDF…"), QStringLiteral("Guardar como PDF (Ctrl+S)"),
+           [this] { PreguntaPdf(); });
+    grande(QStringLiteral("&Exportar Excel…"), QStringLiteral("Exportar a un libro de Excel"),
+           [this] { PreguntaXlsx(); });
+    grande(QStringLiteral("Exportar &CSV…"), QStringLiteral("Exportar a un archivo CSV"),
+           [this] { PreguntaCsv(); });
 
     area_ = new QScrollArea(this);
     area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -122,7 +135,7 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
     if (const QScreen* pantalla = QGuiApplication::primaryScreen())
         tamano = tamano.boundedTo(pantalla->availableGeometry().size() * 0.95);
     resize(tamano);
-    indicador_->setText(QStringLiteral("Preparando el reporte…"));
+    indicador_->setText(QStringLiteral("Preparando…"));
 }
 
 void VistaPrevia::Atajo(const QKeySequence& teclas, const std::function<void()>& accion) {
@@ -136,7 +149,7 @@ void VistaPrevia::Atajo(const QKeySequence& teclas, const std::function<void()>&
 
 void VistaPrevia::Avanza(std::size_t paginas, std::size_t hechas, std::size_t total) {
     indicador_->setText(
-        QStringLiteral("Preparando el reporte… %1 %2 (%3 de %4 filas)")
+        QStringLiteral("Preparando… %1 %2 (%3 de %4 filas)")
             .arg(paginas)
             .arg(paginas == 1 ? QStringLiteral("página") : QStringLiteral("páginas"))
             .arg(hechas)
@@ -146,7 +159,7 @@ void VistaPrevia::Avanza(std::size_t paginas, std::size_t hechas, std::size_t to
 void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas) {
     documento_ = std::move(documento);
     hojas_ = std::move(hojas);
-    for (QPushButton* b : botones_)
+    for (QAbstractButton* b : botones_)
         b->setEnabled(true);
     pagina_ = 0;
     Actualiza();

@@ -9,7 +9,7 @@
 #include <vector>
 
 class QLabel;
-class QPushButton;
+class QAbstractButton;
 class QScrollArea;
 
 namespace motor {
@@ -73,7 +73,7 @@ private:
     HojaVista* hoja_ = nullptr;
     QScrollArea* area_ = nullptr;
     QLabel* indicador_ = nullptr;
-    std::vector<QPushButton*> botones_;
+    std::vector<QAbstractButton*> botones_;
 };
 
 } // namespace motor
