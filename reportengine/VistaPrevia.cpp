@@ -87,8 +87,10 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
             [this] { IrAPagina(pagina_ - 1); });
     indicador_ = new QLabel(this);
     // Its text changes while the report lays out; it never widens the window.
-    indicador_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    indicador_->setMinimumWidth(160);
+    indicador_->setAlignment(Qt::AlignCenter);
+    indicador_->setFixedWidth(indicador_->fontMetrics().horizontalAdvance(
+                                  QStringLiteral("Página 8888 de 8888  (400 %)")) +
+                              12);
     barra->addWidget(indicador_);
     pequeno(QStringLiteral(">"), QStringLiteral("Página siguiente (AvPág)"),
             [this] { IrAPagina(pagina_ + 1); });
@@ -149,11 +151,10 @@ void VistaPrevia::Atajo(const QKeySequence& teclas, const std::function<void()>&
 
 void VistaPrevia::Avanza(std::size_t paginas, std::size_t hechas, std::size_t total) {
     indicador_->setText(
-        QStringLiteral("Preparando… %1 %2 (%3 de %4 filas)")
+        QStringLiteral("Preparando… %1 %2")
             .arg(paginas)
-            .arg(paginas == 1 ? QStringLiteral("página") : QStringLiteral("páginas"))
-            .arg(hechas)
-            .arg(total));
+            .arg(paginas == 1 ? QStringLiteral("página") : QStringLiteral("páginas")));
+    indicador_->setToolTip(QStringLiteral("%1 de %2 filas").arg(hechas).arg(total));
 }
 
 void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas) {
@@ -161,6 +162,7 @@ void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vecto
     hojas_ = std::move(hojas);
     for (QAbstractButton* b : botones_)
         b->setEnabled(true);
+    indicador_->setToolTip(QString());
     pagina_ = 0;
     Actualiza();
 }
