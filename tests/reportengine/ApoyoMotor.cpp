@@ -82,7 +82,8 @@ QString DatosReporte::textoConexion() const {
 }
 
 void DatosReporte::Cliente(const QString& clave, const QString& nombre) {
-    d_->cn.Execute(QStringLiteral("INSERT INTO clientes VALUES ('%1','%2')").arg(clave, nombre));
+    d_->cn.Execute(QStringLiteral("INSERT INTO clientes VALUES ('%1','%2')")
+                       .arg(d_->cn.Escapa(clave), d_->cn.Escapa(nombre)));
 }
 
 void DatosReporte::Movimientos(const std::vector<Movimiento>& filas) {
@@ -92,7 +93,8 @@ void DatosReporte::Movimientos(const std::vector<Movimiento>& filas) {
         for (std::size_t j = i; j < std::min(filas.size(), i + 500); ++j) {
             const Movimiento& m = filas[j];
             valores << QStringLiteral("('%1','%2','%3','%4','%5',%6,%7,%8,%9,%10)")
-                           .arg(m.cliente, m.fecha, m.hora, m.movimiento, m.folio)
+                           .arg(d_->cn.Escapa(m.cliente), m.fecha, m.hora,
+                                d_->cn.Escapa(m.movimiento), d_->cn.Escapa(m.folio))
                            .arg(m.ventas, 0, 'g', 17)
                            .arg(m.devoluciones, 0, 'g', 17)
                            .arg(m.pagos, 0, 'g', 17)

@@ -32,6 +32,7 @@ struct Caso {
     const char* nombre;
     const char* movimientos; // collation of the working table
     const char* clientes;    // collation of clientes
+    const char* modo;        // the engine's session sql_mode, as a server profile sets it
 };
 
 class Papel : public ::testing::TestWithParam<Caso> {};
@@ -129,11 +130,13 @@ TEST_P(Papel, MuestraLaTablaComoLaBaseComparaLosCodigos) {
     datos.Cliente(QStringLiteral("c001"), QStringLiteral("Ferretería Fina de Doña Inés"));
     datos.Cliente(QStringLiteral("B7"), QStringLiteral("Oficina Fiscal Ñandú"));
     datos.Cliente(QStringLiteral("Z9 "), QStringLiteral("Abarrotes Zoé"));
+    datos.Cliente(QStringLiteral("o'b\\1"), QStringLiteral("Patricio O'Brien \\ Muñoz"));
     const std::vector<Cadena> cadenas{
         {{"C001", "c001", "C001 "}, 29327.1, 60},
         {{"A2"}, 0, 25}, // no name
         {{"B7", "b7"}, -150.25, 45},
         {{"Z9"}, 1e6 / 3, 30},
+        {{"O'B\\1", "o'b\\1 "}, 10, 8}, // quotes and backslashes need no escaping
     };
     const std::vector<prueba::Movimiento> filas = Filas(cadenas);
     datos.Movimientos(filas);
@@ -149,7 +152,8 @@ TEST_P(Papel, MuestraLaTablaComoLaBaseComparaLosCodigos) {
         grupos[Igual(filas[i].cliente, binaria)].filas.push_back(i);
     const std::map<QString, QString> nombres{{"C001", "Ferretería Fina de Doña Inés"},
                                              {"B7", "Oficina Fiscal Ñandú"},
-                                             {"Z9", "Abarrotes Zoé"}};
+                                             {"Z9", "Abarrotes Zoé"},
+                                             {"O'B\\1", "Patricio O'Brien \\ Muñoz"}};
     std::vector<std::size_t> walk;
     double ventas = 0, devoluciones = 0, pagos = 0, finales = 0;
     for (auto& [igual, g] : grupos) {
@@ -183,7 +187,9 @@ TEST_P(Papel, MuestraLaTablaComoLaBaseComparaLosCodigos) {
     const QString pdf = dir.filePath(QStringLiteral("reporte.pdf"));
     motor::MotorReporte m;
     m.Propiedad(p::ArchivoReporte, prueba::EscribeMovimientos(dir.path()));
-    m.Propiedad(p::Conexion, datos.textoConexion());
+    m.Propiedad(p::Conexion,
+                datos.textoConexion() + QStringLiteral("INITSTMT={SET SESSION sql_mode='%1'};")
+                                            .arg(QString::fromUtf8(caso.modo)));
     m.PropiedadIndexada(p::Ubicacion, 0, datos.base() + QStringLiteral(".tmpravesta"));
     m.PropiedadIndexada(p::Ubicacion, 1, datos.base() + QStringLiteral(".clientes"));
     m.Propiedad(p::Destino, 2);
@@ -245,11 +251,17 @@ TEST_P(Papel, MuestraLaTablaComoLaBaseComparaLosCodigos) {
 
 INSTANTIATE_TEST_SUITE_P(
     Colaciones, Papel,
-    ::testing::Values(Caso{"generalConUnicode", "utf8mb4_general_ci", "utf8mb4_unicode_ci"},
-                      Caso{"unicodeConGeneral", "utf8mb4_unicode_ci", "utf8mb4_general_ci"},
-                      Caso{"latin1ConUtf8", "latin1_swedish_ci", "utf8mb4_general_ci"},
-                      Caso{"latin1EspanolConSueco", "latin1_spanish_ci", "latin1_swedish_ci"},
-                      Caso{"binariaDistingueMayusculas", "utf8mb4_bin", "utf8mb4_general_ci"}),
+    ::testing::Values(Caso{"generalConUnicode", "utf8mb4_general_ci", "utf8mb4_unicode_ci",
+                           "ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,"
+                           "ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION"},
+                      Caso{"unicodeConGeneral", "utf8mb4_unicode_ci", "utf8mb4_general_ci",
+                           "NO_BACKSLASH_ESCAPES"},
+                      Caso{"latin1ConUtf8", "latin1_swedish_ci", "utf8mb4_general_ci", ""},
+                      Caso{"latin1EspanolConSueco", "latin1_spanish_ci", "latin1_swedish_ci",
+                           "ONLY_FULL_GROUP_BY"},
+                      Caso{"binariaDistingueMayusculas", "utf8mb4_bin", "utf8mb4_general_ci",
+                           "STRICT_TRANS_TABLES,ERROR_FOR_DIVISION_BY_ZERO,NO_AUTO_CREATE_USER,"
+                           "NO_ENGINE_SUBSTITUTION"}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
 } // namespace
