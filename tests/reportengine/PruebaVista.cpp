@@ -1,6 +1,7 @@
 // The preview window: opened by a run to the screen, non-modal, navigable, and able to save
 // the same pages as a PDF (directly and through QUILTARO_VISTA_PDF).
 #include "ApoyoMotor.h"
+#include "reportengine/ErroresMotor.h"
 #include "reportengine/MotorReporte.h"
 #include "reportengine/VistaPrevia.h"
 
@@ -274,6 +275,24 @@ TEST_F(Vista, MuestraLasPaginasMientrasPrepara) {
     m.ultimaVista()->Avanza(12345, 999999, 1000000);
     QApplication::processEvents();
     EXPECT_LE(m.ultimaVista()->minimumSizeHint().width(), 900);
+}
+
+TEST_F(Vista, UnaFallaAlLeerNoDejaLaVistaAbierta) {
+    motor::MotorReporte m;
+    m.PropiedadIndexada(p::Ubicacion, 0, datos_.base() + QStringLiteral(".noexiste"));
+    try {
+        m.Propiedad(p::ArchivoReporte, plantilla_);
+        m.Propiedad(p::Conexion, datos_.textoConexion());
+        m.PropiedadIndexada(p::Ubicacion, 1, datos_.base() + QStringLiteral(".clientes"));
+        m.Propiedad(p::Destino, 0);
+        m.Propiedad(p::Accion, 1);
+        FAIL() << "sin error";
+    } catch (const motor::ErrorMotor& e) {
+        EXPECT_EQ(e.numero(), motor::errores::FaltaTablaOColumna);
+    }
+    EXPECT_EQ(m.ultimaVista(), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<motor::VistaPrevia*>(w) && w->isVisible());
 }
 
 } // namespace
