@@ -15,6 +15,7 @@
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -58,9 +59,21 @@ int main(int argc, char** argv) {
     }
     t.filas = n;
 
+    // The classes the database would give: here every distinct text is its own class, ranked
+    // by its bytes (a binary collation).
+    motor::Clasificaciones clases;
+    for (const QString& campo : motor::CamposClasificados(plantilla.diseno)) {
+        const std::vector<QString>& textos = col(campo.toLatin1().constData()).textos;
+        std::set<QString> distintos(textos.begin(), textos.end());
+        motor::Clasificacion& c = clases[campo];
+        std::size_t rango = 0;
+        for (const QString& v : distintos)
+            c.insert(v, {rango++, v});
+    }
+
     QElapsedTimer reloj;
     reloj.start();
-    const motor::DatosReporte datos = motor::OrdenaYAgrupa(std::move(t), plantilla.diseno, {});
+    const motor::DatosReporte datos = motor::OrdenaYAgrupa(std::move(t), plantilla.diseno, clases);
     const qint64 ordena = reloj.restart();
     const motor::Documento doc =
         motor::Renderiza(datos, plantilla.diseno, QDateTime::currentDateTime());

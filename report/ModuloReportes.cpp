@@ -3,6 +3,7 @@
 #include "Odbc.h"
 #include "Plantilla.h"
 #include "host/Error.h"
+#include "reportengine/ErroresMotor.h"
 
 #include <QStringList>
 #include <cstdint>
@@ -55,6 +56,9 @@ void ModuloReportes::Paso(const std::function<void()>& paso) noexcept {
         paso();
     } catch (const qm::Error& e) {
         MuestraError(e);
+    } catch (const motor::ErrorMotor& e) {
+        // The engine's failures keep their own numbers and texts in the runner's messages.
+        MuestraError(qm::Error(e.numero(), e.descripcion()));
     } catch (const std::bad_alloc&) {
         MuestraError(qm::Error(SinMemoria, QStringLiteral("Memoria insuficiente")));
     } catch (const std::exception& e) {

@@ -5,7 +5,7 @@
 namespace motor {
 
 // The report control as the report runner drives it: properties set by their numeric ids.
-// A property the control refuses fails with qm::Error carrying the control's own number.
+// A property the control refuses fails with ErrorMotor carrying the control's own number.
 class ControlReporte {
 public:
     virtual ~ControlReporte() = default;

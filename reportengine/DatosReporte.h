@@ -5,14 +5,16 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <vector>
 
 namespace motor {
 
-// One group of consecutive rows (after sorting) with the same group value.
+// One group of consecutive rows (after sorting): the rows whose group values the database
+// takes as equal.
 struct GrupoDatos {
-    QString clave;
+    QString clave;  // the database's representative of the group's values
     QString nombre; // empty when the name table does not know the key
     std::size_t desde = 0;
     std::size_t hasta = 0; // one past the last row
@@ -28,12 +30,24 @@ struct DatosReporte {
 // The columns of table 0 that the layout uses, each once, amounts and balances as numbers.
 std::vector<ColumnaPedida> ColumnasPedidas(const Diseno& diseno);
 
-// Sorts the rows stably by the layout's sort fields (so rows that tie keep their stored
-// order), groups them and gives each group its name from nombres.
-DatosReporte OrdenaYAgrupa(TablaDatos tabla, const Diseno& diseno,
-                           const QHash<QString, QString>& nombres);
+// The text columns whose order or equality the database must give: the group field, then the
+// sort fields, each once.
+QStringList CamposClasificados(const Diseno& diseno);
 
-// Key to name, from the name table's rows; the first row of a key wins.
-QHash<QString, QString> Nombres(const TablaDatos& tabla);
+// Clasificacion by field name (as CamposClasificados gives it).
+using Clasificaciones = QHash<QString, Clasificacion>;
+
+// Sorts the rows stably by the group field, then the layout's sort fields (texts by the
+// database's order, numbers by value; rows that tie keep their stored order) and groups them
+// as the database compares the group field. A value the database did not classify (the table
+// changed in between) sorts after the others, as its own class.
+DatosReporte OrdenaYAgrupa(TablaDatos tabla, const Diseno& diseno,
+                           const Clasificaciones& clasificaciones);
+
+// The groups' keys, in order.
+std::vector<QString> ClavesDeGrupos(const DatosReporte& datos);
+
+// Gives each group its name from key -> name.
+void PonNombres(DatosReporte& datos, const QHash<QString, QString>& nombres);
 
 } // namespace motor

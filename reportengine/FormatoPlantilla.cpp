@@ -1,6 +1,5 @@
 #include "reportengine/FormatoPlantilla.h"
 
-#include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/TextoDiseno.h"
 
@@ -18,9 +17,9 @@ constexpr char Magia[8] = {'Q', 'U', 'I', 'L', 'T', 'R', 'P', 'T'};
 constexpr std::uint16_t Version = 1;
 constexpr qsizetype TamanoDiseno = 1024 * 1024;
 
-qm::Error Danada(const QString& detalle) {
-    return qm::Error(errores::PlantillaDanada,
-                     QStringLiteral("La plantilla del reporte está dañada: ") + detalle);
+ErrorMotor Danada(const QString& detalle) {
+    return ErrorMotor(errores::PlantillaDanada,
+                      QStringLiteral("La plantilla del reporte está dañada: ") + detalle);
 }
 
 std::uint32_t Crc32(const char* datos, qsizetype n) {
@@ -239,11 +238,11 @@ Plantilla LeePlantilla(const QByteArray& bytes) {
 
 Plantilla LeeArchivoPlantilla(const QString& ruta) {
     if (ruta.isEmpty())
-        throw qm::Error(errores::SinPlantilla,
-                        QStringLiteral("No se indicó la plantilla del reporte."));
+        throw ErrorMotor(errores::SinPlantilla,
+                         QStringLiteral("No se indicó la plantilla del reporte."));
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly)) {
-        throw qm::Error(
+        throw ErrorMotor(
             errores::SinPlantilla,
             QFileInfo::exists(ruta)
                 ? QStringLiteral("No se puede leer la plantilla %1: %2")
@@ -254,9 +253,9 @@ Plantilla LeeArchivoPlantilla(const QString& ruta) {
         throw Danada(QStringLiteral("el archivo pasa de %1 bytes").arg(TamanoMaximoPlantilla));
     const QByteArray bytes = archivo.read(TamanoMaximoPlantilla + 1);
     if (archivo.error() != QFileDevice::NoError)
-        throw qm::Error(errores::SinPlantilla,
-                        QStringLiteral("No se puede leer la plantilla %1: %2")
-                            .arg(ruta, archivo.errorString()));
+        throw ErrorMotor(errores::SinPlantilla,
+                         QStringLiteral("No se puede leer la plantilla %1: %2")
+                             .arg(ruta, archivo.errorString()));
     return LeePlantilla(bytes);
 }
 

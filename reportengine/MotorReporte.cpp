@@ -1,14 +1,15 @@
 #include "reportengine/MotorReporte.h"
 
-#include "host/Error.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/ErroresMotor.h"
+#include "reportengine/Exportacion.h"
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/OdbcMotor.h"
 #include "reportengine/Renderizador.h"
 #include "reportengine/Salida.h"
 #include "reportengine/VistaPrevia.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -21,10 +22,10 @@ int Entero(const QVariant& valor, int id) {
     bool ok = false;
     const int n = valor.toInt(&ok);
     if (!ok)
-        throw qm::Error(errores::ValorNoValido,
-                        QStringLiteral("La propiedad %1 del reporte no acepta «%2».")
-                            .arg(id)
-                            .arg(valor.toString()));
+        throw ErrorMotor(errores::ValorNoValido,
+                         QStringLiteral("La propiedad %1 del reporte no acepta «%2».")
+                             .arg(id)
+                             .arg(valor.toString()));
     return n;
 }
 
@@ -41,10 +42,10 @@ void MotorReporte::Propiedad(int id, const QVariant& valor) {
     if (id == propiedad::Destino) {
         const int destino = Entero(valor, id);
         if (destino < 0 || destino > 2)
-            throw qm::Error(errores::ValorNoValido,
-                            QStringLiteral("El destino %1 del reporte no existe; es 0 pantalla, "
-                                           "1 impresora o 2 PDF.")
-                                .arg(destino));
+            throw ErrorMotor(errores::ValorNoValido,
+                             QStringLiteral("El destino %1 del reporte no existe; es 0 pantalla, "
+                                            "1 impresora o 2 PDF.")
+                                 .arg(destino));
     }
     if (id == propiedad::Accion) {
         const int accion = Entero(valor, id);
@@ -59,76 +60,106 @@ void MotorReporte::Propiedad(int id, const QVariant& valor) {
 void MotorReporte::PropiedadIndexada(int id, int indice, const QVariant& valor) {
     if (id == propiedad::Ubicacion) {
         if (indice < 0 || indice >= TablasMaximas)
-            throw qm::Error(errores::UbicacionFueraDeRango,
-                            QStringLiteral("La tabla %1 no existe en el reporte.").arg(indice));
+            throw ErrorMotor(errores::UbicacionFueraDeRango,
+                             QStringLiteral("La tabla %1 no existe en el reporte.").arg(indice));
         ubicaciones_[indice] = valor.toString().trimmed();
         return;
     }
     propiedades_.insert(id * 1000 + indice, valor);
 }
 
-Documento MotorReporte::Prepara(const Plantilla& plantilla) const {
+DatosReporte MotorReporte::Lee(const Plantilla& plantilla) const {
     const int tablas = int(plantilla.tablas.size());
     if (!ubicaciones_.empty() && ubicaciones_.rbegin()->first >= tablas)
-        throw qm::Error(errores::UbicacionFueraDeRango,
-                        QStringLiteral("Se indicó la ubicación de la tabla %1 y el reporte tiene "
-                                       "%2 tablas.")
-                            .arg(ubicaciones_.rbegin()->first)
-                            .arg(tablas));
+        throw ErrorMotor(errores::UbicacionFueraDeRango,
+                         QStringLiteral("Se indicó la ubicación de la tabla %1 y el reporte tiene "
+                                        "%2 tablas.")
+                             .arg(ubicaciones_.rbegin()->first)
+                             .arg(tablas));
     const QString texto = propiedades_.value(propiedad::Conexion).toString();
     // One connection per data source: the tables of a report usually share it.
     std::map<QString, std::unique_ptr<ConexionOdbc>> conexiones;
-    auto lee = [&](int i, const std::vector<ColumnaPedida>& columnas) {
+    auto ubicacion = [&](int i) {
         const auto u = ubicaciones_.find(i);
         if (u == ubicaciones_.end() || u->second.isEmpty())
-            throw qm::Error(errores::SinUbicacion,
-                            QStringLiteral("La tabla %1 (%2) del reporte no recibió su ubicación.")
-                                .arg(i)
-                                .arg(plantilla.tablas[std::size_t(i)].nombre));
+            throw ErrorMotor(errores::SinUbicacion,
+                             QStringLiteral("La tabla %1 (%2) del reporte no recibió su ubicación.")
+                                 .arg(i)
+                                 .arg(plantilla.tablas[std::size_t(i)].nombre));
+        return u->second;
+    };
+    auto fuente = [&](int i) -> FuenteDatos& {
         const QString cadena = CadenaConexion(plantilla.tablas[std::size_t(i)].fuente, texto);
         auto& cn = conexiones[cadena];
         if (!cn)
             cn = std::make_unique<ConexionOdbc>(cadena);
-        return cn->Lee(u->second, columnas);
+        return *cn;
     };
-    for (int i = 0; i < tablas; ++i) {
-        if (!ubicaciones_.contains(i))
-            lee(i, {}); // fails with SinUbicacion
-    }
+    for (int i = 0; i < tablas; ++i)
+        ubicacion(i);
     const Diseno& d = plantilla.diseno;
-    TablaDatos filas = lee(0, ColumnasPedidas(d));
-    QHash<QString, QString> nombres;
+    const QString filas = ubicacion(0);
+    FuenteDatos& datos = fuente(0);
+    TablaDatos tabla = datos.Lee(filas, ColumnasPedidas(d));
+    Clasificaciones clases;
+    for (const QString& campo : CamposClasificados(d))
+        clases.insert(campo, datos.Clasifica(filas, campo));
+    DatosReporte r = OrdenaYAgrupa(std::move(tabla), d, clases);
     if (d.tablaNombres >= 0)
-        nombres = Nombres(lee(d.tablaNombres, {{d.campoClave, false}, {d.campoNombre, false}}));
-    const DatosReporte datos = OrdenaYAgrupa(std::move(filas), d, nombres);
-    return Renderiza(datos, d, QDateTime::currentDateTime());
+        PonNombres(r, fuente(d.tablaNombres)
+                          .Busca(ubicacion(d.tablaNombres), d.campoClave, d.campoNombre,
+                                 ClavesDeGrupos(r)));
+    return r;
 }
 
 void MotorReporte::Ejecuta() {
     const int destino = propiedades_.value(propiedad::Destino, 0).toInt();
     const Plantilla plantilla =
         LeeArchivoPlantilla(propiedades_.value(propiedad::ArchivoReporte).toString());
-    documento_ = Prepara(plantilla);
-    if (destino == 2) {
-        EscribePdf(documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
-    } else if (destino == 1) {
-        const QString nombre = propiedades_.value(propiedad::Impresora).toString();
-        const QPrinterInfo info =
-            nombre.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(nombre);
-        if (info.isNull())
-            throw qm::Error(errores::ErrorSalida,
-                            nombre.isEmpty()
-                                ? QStringLiteral("No hay una impresora predeterminada.")
-                                : QStringLiteral("No existe la impresora «%1».").arg(nombre));
-        QPrinter impresora(info, QPrinter::HighResolution);
-        Imprime(documento_, impresora);
-    } else {
-        vista_ = std::make_unique<VistaPrevia>(documento_);
+    const Diseno& d = plantilla.diseno;
+    if (destino == 0) {
+        // The window opens at once and tells how far a long report got.
+        vista_ = std::make_unique<VistaPrevia>(d.titulo);
         vista_->show();
-        // The demo and the tests take the previewed pages as a PDF without a file dialog.
-        const QString ruta = qEnvironmentVariable("QUILTARO_VISTA_PDF");
-        if (!ruta.isEmpty())
-            vista_->GuardaPdf(ruta);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    try {
+        auto datos = std::make_shared<const DatosReporte>(Lee(plantilla));
+        Avance avance;
+        if (destino == 0) {
+            avance = [vista = vista_.get()](std::size_t hechas, std::size_t total,
+                                            std::size_t paginas) {
+                vista->Avanza(paginas, hechas, total);
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            };
+        }
+        documento_ = std::make_shared<const Documento>(
+            Renderiza(*datos, d, QDateTime::currentDateTime(), avance));
+        if (destino == 2) {
+            EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
+        } else if (destino == 1) {
+            const QString nombre = propiedades_.value(propiedad::Impresora).toString();
+            const QPrinterInfo info = nombre.isEmpty() ? QPrinterInfo::defaultPrinter()
+                                                       : QPrinterInfo::printerInfo(nombre);
+            if (info.isNull())
+                throw ErrorMotor(errores::ErrorSalida,
+                                 nombre.isEmpty()
+                                     ? QStringLiteral("No hay una impresora predeterminada.")
+                                     : QStringLiteral("No existe la impresora «%1».").arg(nombre));
+            QPrinter impresora(info, QPrinter::HighResolution);
+            Imprime(*documento_, impresora);
+        } else {
+            vista_->Muestra(documento_, Hojas(datos, d));
+            // The demo and the tests take the previewed pages as a PDF without a file dialog.
+            const QString ruta = qEnvironmentVariable("QUILTARO_VISTA_PDF");
+            if (!ruta.isEmpty())
+                vista_->GuardaPdf(ruta);
+        }
+    } catch (...) {
+        // No half-made preview stays open after a failure.
+        if (destino == 0 && vista_ && !vista_->lista())
+            vista_.reset();
+        throw;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reportengine/ControlReporte.h"
+#include "reportengine/DatosReporte.h"
 #include "reportengine/Paginas.h"
 #include "reportengine/Plantilla.h"
 
@@ -35,16 +36,16 @@ public:
     VistaPrevia* ultimaVista() const;
 
     // The pages of the last run, whatever its destination.
-    const Documento& ultimoDocumento() const { return documento_; }
+    const Documento& ultimoDocumento() const { return *documento_; }
 
 private:
     void Ejecuta();
-    Documento Prepara(const Plantilla& plantilla) const;
-    void Envia();
+    // Reads table 0 and asks the database how it orders and groups it; names from their table.
+    DatosReporte Lee(const Plantilla& plantilla) const;
 
     QHash<int, QVariant> propiedades_;
     std::map<int, QString> ubicaciones_;
-    Documento documento_;
+    std::shared_ptr<const Documento> documento_ = std::make_shared<Documento>();
     std::unique_ptr<VistaPrevia> vista_;
 };
 

@@ -1,6 +1,5 @@
 #include "reportengine/OdbcMotor.h"
 
-#include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 
 #include <QStringList>
@@ -57,8 +56,8 @@ class Sentencia {
 public:
     explicit Sentencia(SQLHDBC conexion) {
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, conexion, &h_)))
-            throw qm::Error(errores::ErrorLectura,
-                            QStringLiteral("No se pudo preparar la lectura de los datos."));
+            throw ErrorMotor(errores::ErrorLectura,
+                             QStringLiteral("No se pudo preparar la lectura de los datos."));
     }
     ~Sentencia() {
         if (h_ != SQL_NULL_HSTMT) {
@@ -74,21 +73,59 @@ private:
     SQLHSTMT h_ = SQL_NULL_HSTMT;
 };
 
-qm::Error ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
+ErrorMotor ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
     const bool faltaTabla =
         d.estado == QLatin1String("42S02") || d.nativo == 1146 || d.nativo == 1049;
     const bool faltaColumna = d.estado == QLatin1String("42S22") || d.nativo == 1054;
     if (faltaTabla)
-        return qm::Error(
+        return ErrorMotor(
             errores::FaltaTablaOColumna,
             QStringLiteral("No existe la tabla %1 del reporte: %2").arg(ubicacion, d.mensaje));
     if (faltaColumna)
-        return qm::Error(errores::FaltaTablaOColumna,
-                         QStringLiteral("A la tabla %1 le falta una columna del reporte: %2")
-                             .arg(ubicacion, d.mensaje));
-    return qm::Error(errores::ErrorLectura, QStringLiteral("No se pudieron leer los datos de %1: "
-                                                           "[%2] %3")
-                                                .arg(ubicacion, d.estado, d.mensaje));
+        return ErrorMotor(errores::FaltaTablaOColumna,
+                          QStringLiteral("A la tabla %1 le falta una columna del reporte: %2")
+                              .arg(ubicacion, d.mensaje));
+    return ErrorMotor(errores::ErrorLectura, QStringLiteral("No se pudieron leer los datos de %1: "
+                                                            "[%2] %3")
+                                                 .arg(ubicacion, d.estado, d.mensaje));
+}
+
+// A text column of the current row, whatever its length.
+QString TextoDe(SQLHSTMT h, SQLUSMALLINT columna, bool* nulo = nullptr) {
+    std::u16string texto;
+    char16_t bloque[2048];
+    for (;;) {
+        SQLLEN ind = 0;
+        const SQLRETURN r = SQLGetData(h, columna, SQL_C_WCHAR, bloque, sizeof(bloque), &ind);
+        if (r == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(r))
+            return QString();
+        if (ind == SQL_NULL_DATA) {
+            if (nulo)
+                *nulo = true;
+            return QString();
+        }
+        const std::size_t caben = std::size(bloque) - 1;
+        const std::size_t llegaron =
+            ind == SQL_NO_TOTAL || std::size_t(ind) / sizeof(char16_t) > caben
+                ? caben
+                : std::size_t(ind) / sizeof(char16_t);
+        texto.append(bloque, llegaron);
+        if (r == SQL_SUCCESS)
+            break;
+    }
+    if (nulo)
+        *nulo = false;
+    return QString::fromUtf16(texto.data(), qsizetype(texto.size()));
+}
+
+// "A1B2,C3" (GROUP_CONCAT of HEX over utf8mb4) -> the texts.
+QStringList DeHex(const QString& lista) {
+    QStringList textos;
+    for (const QString& pieza : lista.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        textos << QString::fromUtf8(QByteArray::fromHex(pieza.toLatin1()));
+    return textos;
 }
 
 // One column's bound buffer for a block of rows.
@@ -129,7 +166,7 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
         !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, entorno_, &conexion_))) {
         if (entorno_ != SQL_NULL_HENV)
             SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
-        throw qm::Error(errores::SinFuenteDatos, QStringLiteral("No se pudo iniciar ODBC."));
+        throw ErrorMotor(errores::SinFuenteDatos, QStringLiteral("No se pudo iniciar ODBC."));
     }
     SQLSetConnectAttr(conexion_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
     std::u16string texto = Ancho(cadena);
@@ -142,18 +179,18 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
         conexion_ = SQL_NULL_HDBC;
         entorno_ = SQL_NULL_HENV;
         if (d.estado == QLatin1String("28000") || d.nativo == 1045 || d.nativo == 1698)
-            throw qm::Error(errores::AccesoNegado,
-                            QStringLiteral("El servidor rechazó el usuario o la contraseña del "
-                                           "reporte: %1")
-                                .arg(d.mensaje));
+            throw ErrorMotor(errores::AccesoNegado,
+                             QStringLiteral("El servidor rechazó el usuario o la contraseña del "
+                                            "reporte: %1")
+                                 .arg(d.mensaje));
         if (d.estado == QLatin1String("IM002"))
-            throw qm::Error(
+            throw ErrorMotor(
                 errores::SinFuenteDatos,
                 QStringLiteral("No existe el origen de datos del reporte: %1").arg(d.mensaje));
-        throw qm::Error(errores::SinFuenteDatos,
-                        QStringLiteral("No se pudo conectar con el origen de datos del reporte: "
-                                       "[%1] %2")
-                            .arg(d.estado, d.mensaje));
+        throw ErrorMotor(errores::SinFuenteDatos,
+                         QStringLiteral("No se pudo conectar con el origen de datos del reporte: "
+                                        "[%1] %2")
+                             .arg(d.estado, d.mensaje));
     }
     conectada_ = true;
 }
@@ -244,6 +281,96 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
         tabla.filas += leidas;
     }
     return tabla;
+}
+
+void ConexionOdbc::Ejecuta(const QString& sql, const QString& ubicacion) {
+    Sentencia st(conexion_);
+    std::u16string texto = Ancho(sql);
+    if (!SQL_SUCCEEDED(SQLExecDirectW(st.h(), Ptr(texto), SQLINTEGER(texto.size()))))
+        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, st.h()), ubicacion);
+}
+
+Clasificacion ConexionOdbc::Clasifica(const QString& ubicacion, const QString& columna) {
+    if (!listas_) {
+        // A class lists each byte form of its values; the default of 1024 bytes is too short
+        // for a column with many forms of one value.
+        Ejecuta(QStringLiteral("SET SESSION group_concat_max_len = 16777216"), ubicacion);
+        listas_ = true;
+    }
+    // The database groups and orders the column under its own collation; HEX over utf8mb4
+    // gives every distinct form of the values in a class, byte for byte.
+    const QString c = UbicacionSql(columna);
+    const QString forma = QStringLiteral("HEX(CONVERT(%1 USING utf8mb4))").arg(c);
+    std::u16string sql = Ancho(QStringLiteral("SELECT %1, GROUP_CONCAT(DISTINCT %2) FROM %3 "
+                                              "GROUP BY %4 ORDER BY %4")
+                                   .arg(forma, forma, UbicacionSql(ubicacion), c));
+    Sentencia st(conexion_);
+    const SQLHSTMT h = st.h();
+    if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
+        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    Clasificacion clases;
+    std::size_t rango = 0;
+    for (;;) {
+        const SQLRETURN r = SQLFetch(h);
+        if (r == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(r))
+            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+        bool nulo = false;
+        const QStringList representante = DeHex(TextoDe(h, 1, &nulo));
+        const QStringList formas = DeHex(TextoDe(h, 2));
+        // A NULL reads as the empty text, as Lee gives it.
+        const Clase clase{rango++, nulo || representante.isEmpty() ? QString() : representante[0]};
+        if (nulo && !clases.contains(QString()))
+            clases.insert(QString(), clase);
+        for (const QString& f : formas)
+            clases.insert(f, clase);
+    }
+    return clases;
+}
+
+QHash<QString, QString> ConexionOdbc::Busca(const QString& ubicacion, const QString& columnaClave,
+                                            const QString& columnaValor,
+                                            const std::vector<QString>& claves) {
+    QHash<QString, QString> valores;
+    // Each key as a parameter: it compares as a quoted literal would (it takes the column's
+    // collation, whatever the other tables have), and needs no escaping.
+    const QString una = QStringLiteral("(SELECT %1, %2 FROM %3 WHERE %4=? LIMIT 1)");
+    for (std::size_t desde = 0; desde < claves.size(); desde += ClavesPorConsulta) {
+        const std::size_t n = std::min(ClavesPorConsulta, claves.size() - desde);
+        QStringList partes;
+        for (std::size_t i = 0; i < n; ++i)
+            partes << una.arg(QString::number(i), UbicacionSql(columnaValor),
+                              UbicacionSql(ubicacion), UbicacionSql(columnaClave));
+        std::u16string sql = Ancho(partes.join(QStringLiteral(" UNION ALL ")));
+        Sentencia st(conexion_);
+        const SQLHSTMT h = st.h();
+        std::vector<std::u16string> textos(n);
+        std::vector<SQLLEN> largos(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            textos[i] = Ancho(claves[desde + i]);
+            largos[i] = SQLLEN(textos[i].size() * sizeof(char16_t));
+            const SQLRETURN r = SQLBindParameter(
+                h, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                std::max<SQLULEN>(1, textos[i].size()), 0, Ptr(textos[i]), largos[i], &largos[i]);
+            if (!SQL_SUCCEEDED(r))
+                throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+        }
+        if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
+            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+        for (;;) {
+            const SQLRETURN r = SQLFetch(h);
+            if (r == SQL_NO_DATA)
+                break;
+            if (!SQL_SUCCEEDED(r))
+                throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+            bool ok = false;
+            const std::size_t i = TextoDe(h, 1).toULongLong(&ok);
+            if (ok && i < n && !valores.contains(claves[desde + i]))
+                valores.insert(claves[desde + i], TextoDe(h, 2));
+        }
+    }
+    return valores;
 }
 
 int TablaDatos::Indice(const QString& nombre) const {

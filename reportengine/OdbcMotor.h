@@ -17,12 +17,22 @@ public:
     ConexionOdbc& operator=(const ConexionOdbc&) = delete;
 
     TablaDatos Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas) override;
+    Clasificacion Clasifica(const QString& ubicacion, const QString& columna) override;
+    QHash<QString, QString> Busca(const QString& ubicacion, const QString& columnaClave,
+                                  const QString& columnaValor,
+                                  const std::vector<QString>& claves) override;
 
 private:
+    void Ejecuta(const QString& sql, const QString& ubicacion);
+
     SQLHENV entorno_ = SQL_NULL_HENV;
     SQLHDBC conexion_ = SQL_NULL_HDBC;
     bool conectada_ = false;
+    bool listas_ = false; // the session allows long GROUP_CONCAT lists
 };
+
+// Claves per statement when Busca looks names up.
+inline constexpr std::size_t ClavesPorConsulta = 200;
 
 // "base.tabla" as `base`.`tabla`, "tabla" as `tabla`: split at the first ".", backquotes doubled.
 QString UbicacionSql(const QString& ubicacion);

@@ -257,7 +257,7 @@ private:
             }
             ++hechas_;
             if (avance_ && hechas_ % 2000 == 0)
-                avance_(hechas_, datos_.orden.size());
+                avance_(hechas_, datos_.orden.size(), doc_.paginas.size());
         }
         PieGrupo(g, sumas);
     }
@@ -365,7 +365,7 @@ Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDate
     Maquetador m(datos, diseno, impreso, avance);
     Documento d = m.Hace();
     if (avance)
-        avance(datos.orden.size(), datos.orden.size());
+        avance(datos.orden.size(), datos.orden.size(), d.paginas.size());
     return d;
 }
 

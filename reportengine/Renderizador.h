@@ -10,8 +10,8 @@
 
 namespace motor {
 
-// Called now and then while laying out: rows done, rows in all.
-using Avance = std::function<void(std::size_t hechas, std::size_t total)>;
+// Called now and then while laying out: rows done, rows in all, pages so far.
+using Avance = std::function<void(std::size_t hechas, std::size_t total, std::size_t paginas)>;
 
 // Lays the rows out into finished pages: title, printed date and "Página x de y" on every
 // page, the column headings repeated on every page, a band per group with its opening

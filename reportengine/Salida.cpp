@@ -1,6 +1,5 @@
 #include "reportengine/Salida.h"
 
-#include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Pintor.h"
 
@@ -36,9 +35,9 @@ void EscribePdf(const Documento& d, const QString& ruta) {
         // QPdfWriter says nothing when it cannot write, so the file is tried first.
         QFile prueba(ruta);
         if (ruta.isEmpty() || !prueba.open(QIODevice::WriteOnly))
-            throw qm::Error(errores::ErrorSalida,
-                            QStringLiteral("No se puede escribir el PDF «%1»: %2")
-                                .arg(ruta, prueba.errorString()));
+            throw ErrorMotor(errores::ErrorSalida,
+                             QStringLiteral("No se puede escribir el PDF «%1»: %2")
+                                 .arg(ruta, prueba.errorString()));
     }
     {
         QPdfWriter pdf(ruta);
@@ -48,14 +47,14 @@ void EscribePdf(const Documento& d, const QString& ruta) {
         pdf.setCreator(QStringLiteral("Quiltaro"));
         QPainter pintor;
         if (!pintor.begin(&pdf))
-            throw qm::Error(errores::ErrorSalida,
-                            QStringLiteral("No se puede escribir el PDF «%1».").arg(ruta));
+            throw ErrorMotor(errores::ErrorSalida,
+                             QStringLiteral("No se puede escribir el PDF «%1».").arg(ruta));
         Pinta(d, pdf, pintor, 300.0 / 72.0);
         pintor.end();
     }
     if (QFile(ruta).size() <= 0)
-        throw qm::Error(errores::ErrorSalida,
-                        QStringLiteral("No se pudo escribir el PDF «%1».").arg(ruta));
+        throw ErrorMotor(errores::ErrorSalida,
+                         QStringLiteral("No se pudo escribir el PDF «%1».").arg(ruta));
 }
 
 void Imprime(const Documento& d, QPrinter& impresora) {
@@ -64,7 +63,7 @@ void Imprime(const Documento& d, QPrinter& impresora) {
     impresora.setDocName(d.titulo);
     QPainter pintor;
     if (!pintor.begin(&impresora))
-        throw qm::Error(
+        throw ErrorMotor(
             errores::ErrorSalida,
             QStringLiteral("No se pudo imprimir en «%1».").arg(impresora.printerName()));
     Pinta(d, impresora, pintor, impresora.resolution() / 72.0);

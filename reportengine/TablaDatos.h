@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <cstddef>
 #include <vector>
@@ -28,13 +29,33 @@ struct ColumnaPedida {
     bool numerica = false;
 };
 
-// Where the engine reads its tables: connect, then read a table's columns row by row.
+// How the database compares one value of a column: values it takes as equal (say "C001",
+// "c001" and "C001 " under a case-insensitive collation) share a class. rango is the class's
+// place in the database's order of the column; representante is the value the database gives
+// for the class when it groups by the column.
+struct Clase {
+    std::size_t rango = 0;
+    QString representante;
+};
+// Every distinct value of a column, exactly as read, to its class.
+using Clasificacion = QHash<QString, Clase>;
+
+// Where the engine reads its tables: connect, then read a table's columns row by row, and ask
+// the database how it compares values. Every comparison of texts is the database's own, under
+// the column's collation; the engine never compares codes by their bytes.
 class FuenteDatos {
 public:
     virtual ~FuenteDatos() = default;
     // The table at "base.tabla" or "tabla", in stored order. Fails with the engine's numbers.
     virtual TablaDatos Lee(const QString& ubicacion,
                            const std::vector<ColumnaPedida>& columnas) = 0;
+    // The classes of every value of a column of that table.
+    virtual Clasificacion Clasifica(const QString& ubicacion, const QString& columna) = 0;
+    // For each key, columnaValor of the first row the database finds whose columnaClave equals
+    // the key as that table compares it; keys without a row are left out.
+    virtual QHash<QString, QString> Busca(const QString& ubicacion, const QString& columnaClave,
+                                          const QString& columnaValor,
+                                          const std::vector<QString>& claves) = 0;
 };
 
 } // namespace motor

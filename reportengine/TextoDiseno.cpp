@@ -1,6 +1,5 @@
 #include "reportengine/TextoDiseno.h"
 
-#include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 
 #include <QStringList>
@@ -11,12 +10,12 @@ namespace motor {
 
 namespace {
 
-qm::Error Danada(const QString& detalle) {
-    return qm::Error(errores::PlantillaDanada,
-                     QStringLiteral("La plantilla del reporte está dañada: ") + detalle);
+ErrorMotor Danada(const QString& detalle) {
+    return ErrorMotor(errores::PlantillaDanada,
+                      QStringLiteral("La plantilla del reporte está dañada: ") + detalle);
 }
 
-qm::Error DanadaEn(int linea, const QString& detalle) {
+ErrorMotor DanadaEn(int linea, const QString& detalle) {
     return Danada(QStringLiteral("línea %1: %2").arg(linea).arg(detalle));
 }
 

@@ -8,7 +8,7 @@ namespace motor {
 
 // The readable form of a layout: one "key: value" line each, values split by "|".
 // EscribeDiseno gives the one canonical text; LeeDiseno reads it back and checks it against
-// a template of tablas tables. A fault is qm::Error PlantillaDanada naming the line.
+// a template of tablas tables. A fault is ErrorMotor PlantillaDanada naming the line.
 QString EscribeDiseno(const Diseno& diseno);
 Diseno LeeDiseno(const QString& texto, int tablas);
 

@@ -1,10 +1,11 @@
 #include "reportengine/VistaPrevia.h"
 
-#include "host/Error.h"
+#include "reportengine/ErroresMotor.h"
 #include "reportengine/Pintor.h"
 #include "reportengine/Salida.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -12,21 +13,32 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace motor {
 
+namespace {
+constexpr double ZoomMinimo = 0.25;
+constexpr double ZoomMaximo = 4.0;
+} // namespace
+
 // One page drawn at the current zoom, straight from the laid out page.
 class HojaVista : public QWidget {
 public:
-    explicit HojaVista(const Documento& d, QWidget* padre) : QWidget(padre), d_(d) {}
-    void Muestra(int pagina, double escala) {
+    explicit HojaVista(QWidget* padre) : QWidget(padre) {}
+    void Muestra(const Documento* d, int pagina, double escala) {
+        d_ = d;
         pagina_ = pagina;
         escala_ = escala;
-        setFixedSize(int(d_.tamano.width() * escala_ + 0.5),
-                     int(d_.tamano.height() * escala_ + 0.5));
+        if (d_)
+            setFixedSize(int(d_->tamano.width() * escala_ + 0.5),
+                         int(d_->tamano.height() * escala_ + 0.5));
         update();
     }
 
@@ -36,80 +48,176 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.fillRect(rect(), Qt::white);
-        if (pagina_ >= 0 && pagina_ < int(d_.paginas.size()))
-            PintaPagina(p, d_.paginas[std::size_t(pagina_)], escala_);
+        if (d_ && pagina_ >= 0 && pagina_ < int(d_->paginas.size()))
+            PintaPagina(p, d_->paginas[std::size_t(pagina_)], escala_);
     }
 
 private:
-    const Documento& d_;
+    const Documento* d_ = nullptr;
     int pagina_ = 0;
     double escala_ = 1.0;
 };
 
-VistaPrevia::VistaPrevia(Documento documento, QWidget* padre)
-    : QWidget(padre, Qt::Window), documento_(std::move(documento)) {
-    setWindowTitle(QStringLiteral("Vista previa - ") + documento_.titulo);
+VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
+    : QWidget(padre, Qt::Window), titulo_(titulo) {
+    setWindowTitle(QStringLiteral("Vista previa - ") + titulo_);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* barra = new QHBoxLayout;
-    auto boton = [&](const QString& texto, auto accion) {
-        auto* b = new QPushButton(texto, this);
-        connect(b, &QPushButton::clicked, this, accion);
+    // Pages and zoom take small buttons, so that the bar fits a small screen's width.
+    auto boton = [&](QAbstractButton* b, const QString& texto, const QString& ayuda, auto accion) {
+        b->setText(texto);
+        b->setToolTip(ayuda);
+        b->setEnabled(false);
+        connect(b, &QAbstractButton::clicked, this, accion);
         barra->addWidget(b);
-        return b;
+        botones_.push_back(b);
     };
-    boton(QStringLiteral("|<"), [this] {
-        IrAPagina(0);
-    })->setToolTip(QStringLiteral("Primera página"));
-    boton(QStringLiteral("<"), [this] {
-        IrAPagina(pagina_ - 1);
-    })->setToolTip(QStringLiteral("Página anterior"));
+    auto pequeno = [&](const QString& texto, const QString& ayuda, auto accion) {
+        auto* b = new QToolButton(this);
+        b->setMinimumWidth(30);
+        boton(b, texto, ayuda, accion);
+    };
+    auto grande = [&](const QString& texto, const QString& ayuda, auto accion) {
+        boton(new QPushButton(this), texto, ayuda, accion);
+    };
+    pequeno(QStringLiteral("|<"), QStringLiteral("Primera página (Inicio)"),
+            [this] { IrAPagina(0); });
+    pequeno(QStringLiteral("<"), QStringLiteral("Página anterior (RePág)"),
+            [this] { IrAPagina(pagina_ - 1); });
     indicador_ = new QLabel(this);
+    // Its text changes while the report lays out; it never widens the window.
+    indicador_->setAlignment(Qt::AlignCenter);
+    indicador_->setFixedWidth(indicador_->fontMetrics().horizontalAdvance(
+                                  QStringLiteral("Página 8888 de 8888  (400 %)")) +
+                              12);
     barra->addWidget(indicador_);
-    boton(QStringLiteral(">"), [this] {
-        IrAPagina(pagina_ + 1);
-    })->setToolTip(QStringLiteral("Página siguiente"));
-    boton(QStringLiteral(">|"), [this] {
-        IrAPagina(paginas() - 1);
-    })->setToolTip(QStringLiteral("Última página"));
-    boton(QStringLiteral("−"), [this] { Aleja(); })->setToolTip(QStringLiteral("Alejar"));
-    boton(QStringLiteral("+"), [this] { Acerca(); })->setToolTip(QStringLiteral("Acercar"));
+    pequeno(QStringLiteral(">"), QStringLiteral("Página siguiente (AvPág)"),
+            [this] { IrAPagina(pagina_ + 1); });
+    pequeno(QStringLiteral(">|"), QStringLiteral("Última página (Fin)"),
+            [this] { IrAPagina(paginas() - 1); });
+    barra->addSpacing(8);
+    pequeno(QStringLiteral("−"), QStringLiteral("Alejar (Ctrl+-)"), [this] { Aleja(); });
+    pequeno(QStringLiteral("+"), QStringLiteral("Acercar (Ctrl++)"), [this] { Acerca(); });
+    pequeno(QStringLiteral("Ancho"), QStringLiteral("Ajustar al ancho de la ventana (Ctrl+0)"),
+            [this] { AjustaAlAncho(); });
     barra->addStretch();
-    boton(QStringLiteral("&Imprimir…"), [this] { PreguntaImpresora(); });
-    boton(QStringLiteral("&Guardar PDF…"), [this] { PreguntaPdf(); });
+    grande(QStringLiteral("&Imprimir…"), QStringLiteral("Imprimir (Ctrl+P)"),
+           [this] { PreguntaImpresora(); });
+    grande(QStringLiteral("&Guardar PDF…"), QStringLiteral("Guardar como PDF (Ctrl+S)"),
+           [this] { PreguntaPdf(); });
+    grande(QStringLiteral("&Exportar Excel…"), QStringLiteral("Exportar a un libro de Excel"),
+           [this] { PreguntaXlsx(); });
+    grande(QStringLiteral("Exportar &CSV…"), QStringLiteral("Exportar a un archivo CSV"),
+           [this] { PreguntaCsv(); });
 
     area_ = new QScrollArea(this);
     area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     area_->setBackgroundRole(QPalette::Dark);
-    hoja_ = new HojaVista(documento_, area_);
+    hoja_ = new HojaVista(area_);
     area_->setWidget(hoja_);
 
     auto* columna = new QVBoxLayout(this);
     columna->addLayout(barra);
     columna->addWidget(area_, 1);
-    resize(900, 800);
+
+    Atajo(QKeySequence(Qt::Key_PageUp), [this] { IrAPagina(pagina_ - 1); });
+    Atajo(QKeySequence(Qt::Key_PageDown), [this] { IrAPagina(pagina_ + 1); });
+    Atajo(QKeySequence(Qt::Key_Home), [this] { IrAPagina(0); });
+    Atajo(QKeySequence(Qt::Key_End), [this] { IrAPagina(paginas() - 1); });
+    Atajo(QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { Acerca(); });
+    Atajo(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { Acerca(); });
+    Atajo(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { Aleja(); });
+    Atajo(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { AjustaAlAncho(); });
+    Atajo(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { PreguntaImpresora(); });
+    Atajo(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { PreguntaPdf(); });
+
+    // Most of a small screen, never more than it.
+    QSize tamano(1100, 800);
+    if (const QScreen* pantalla = QGuiApplication::primaryScreen())
+        tamano = tamano.boundedTo(pantalla->availableGeometry().size() * 0.95);
+    resize(tamano);
+    indicador_->setText(QStringLiteral("Preparando…"));
+}
+
+void VistaPrevia::Atajo(const QKeySequence& teclas, const std::function<void()>& accion) {
+    auto* atajo = new QShortcut(teclas, this);
+    atajo->setContext(Qt::WindowShortcut);
+    connect(atajo, &QShortcut::activated, this, [this, accion] {
+        if (lista())
+            accion();
+    });
+}
+
+void VistaPrevia::Avanza(std::size_t paginas, std::size_t hechas, std::size_t total) {
+    indicador_->setText(
+        QStringLiteral("Preparando… %1 %2")
+            .arg(paginas)
+            .arg(paginas == 1 ? QStringLiteral("página") : QStringLiteral("páginas")));
+    indicador_->setToolTip(QStringLiteral("%1 de %2 filas").arg(hechas).arg(total));
+}
+
+void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas) {
+    documento_ = std::move(documento);
+    hojas_ = std::move(hojas);
+    for (QAbstractButton* b : botones_)
+        b->setEnabled(true);
+    indicador_->setToolTip(QString());
+    pagina_ = 0;
     Actualiza();
+}
+
+QString VistaPrevia::indicador() const {
+    return indicador_->text();
 }
 
 void VistaPrevia::IrAPagina(int pagina) {
     pagina_ = std::clamp(pagina, 0, std::max(0, paginas() - 1));
     Actualiza();
+    area_->verticalScrollBar()->setValue(0);
 }
 
 void VistaPrevia::Acerca() {
-    zoom_ = std::min(4.0, zoom_ * 1.25);
+    ajustada_ = false;
+    zoom_ = std::min(ZoomMaximo, zoom_ * 1.25);
     Actualiza();
 }
 
 void VistaPrevia::Aleja() {
-    zoom_ = std::max(0.25, zoom_ / 1.25);
+    ajustada_ = false;
+    zoom_ = std::max(ZoomMinimo, zoom_ / 1.25);
     Actualiza();
 }
 
+void VistaPrevia::AjustaAlAncho() {
+    ajustada_ = true;
+    Actualiza();
+}
+
+void VistaPrevia::resizeEvent(QResizeEvent* evento) {
+    QWidget::resizeEvent(evento);
+    if (ajustada_)
+        Actualiza();
+}
+
+void VistaPrevia::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    if (ajustada_)
+        Actualiza();
+}
+
 void VistaPrevia::Actualiza() {
-    // Screen pixels per point at 100 %.
-    const double escala = zoom_ * logicalDpiX() / 72.0;
-    hoja_->Muestra(pagina_, escala);
+    if (!documento_)
+        return;
+    const double puntoAPixel = logicalDpiX() / 72.0; // screen pixels per point at 100 %
+    if (ajustada_) {
+        // The whole width of the page, with room for the vertical scroll bar.
+        const int margen = area_->verticalScrollBar()->sizeHint().width() + 2 * area_->frameWidth();
+        const double util = std::max(100, area_->width() - margen);
+        zoom_ =
+            std::clamp(util / (documento_->tamano.width() * puntoAPixel), ZoomMinimo, ZoomMaximo);
+    }
+    hoja_->Muestra(documento_.get(), pagina_, zoom_ * puntoAPixel);
     indicador_->setText(QStringLiteral("Página %1 de %2  (%3 %)")
                             .arg(pagina_ + 1)
                             .arg(paginas())
@@ -117,20 +225,53 @@ void VistaPrevia::Actualiza() {
 }
 
 void VistaPrevia::GuardaPdf(const QString& ruta) {
-    EscribePdf(documento_, ruta);
+    if (documento_)
+        EscribePdf(*documento_, ruta);
+}
+
+void VistaPrevia::ExportaXlsx(const QString& ruta) {
+    EscribeXlsx(hojas_, ruta);
+}
+
+void VistaPrevia::ExportaCsv(const QString& ruta) {
+    if (hojas_.empty())
+        throw ErrorMotor(errores::ErrorSalida, QStringLiteral("No hay filas que exportar."));
+    EscribeCsv(hojas_.front(), ruta);
+}
+
+QString VistaPrevia::PreguntaRuta(const QString& titulo, const QString& extension,
+                                  const QString& filtro) {
+    return QFileDialog::getSaveFileName(this, titulo, titulo_ + extension, filtro, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+}
+
+void VistaPrevia::Intenta(const std::function<void()>& accion) {
+    try {
+        accion();
+    } catch (const ErrorMotor& e) {
+        QMessageBox::critical(this, windowTitle(), e.texto());
+    }
 }
 
 void VistaPrevia::PreguntaPdf() {
-    const QString ruta = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Guardar PDF"), documento_.titulo + QStringLiteral(".pdf"),
-        QStringLiteral("PDF (*.pdf)"), nullptr, QFileDialog::DontUseNativeDialog);
-    if (ruta.isEmpty())
-        return;
-    try {
-        GuardaPdf(ruta);
-    } catch (const qm::Error& e) {
-        QMessageBox::critical(this, windowTitle(), e.texto());
-    }
+    const QString ruta = PreguntaRuta(QStringLiteral("Guardar PDF"), QStringLiteral(".pdf"),
+                                      QStringLiteral("PDF (*.pdf)"));
+    if (!ruta.isEmpty())
+        Intenta([&] { GuardaPdf(ruta); });
+}
+
+void VistaPrevia::PreguntaXlsx() {
+    const QString ruta = PreguntaRuta(QStringLiteral("Exportar Excel"), QStringLiteral(".xlsx"),
+                                      QStringLiteral("Libro de Excel (*.xlsx)"));
+    if (!ruta.isEmpty())
+        Intenta([&] { ExportaXlsx(ruta); });
+}
+
+void VistaPrevia::PreguntaCsv() {
+    const QString ruta = PreguntaRuta(QStringLiteral("Exportar CSV"), QStringLiteral(".csv"),
+                                      QStringLiteral("CSV (*.csv)"));
+    if (!ruta.isEmpty())
+        Intenta([&] { ExportaCsv(ruta); });
 }
 
 void VistaPrevia::PreguntaImpresora() {
@@ -138,11 +279,7 @@ void VistaPrevia::PreguntaImpresora() {
     QPrintDialog dialogo(&impresora, this);
     if (dialogo.exec() != QDialog::Accepted)
         return;
-    try {
-        Imprime(documento_, impresora);
-    } catch (const qm::Error& e) {
-        QMessageBox::critical(this, windowTitle(), e.texto());
-    }
+    Intenta([&] { Imprime(*documento_, impresora); });
 }
 
 } // namespace motor

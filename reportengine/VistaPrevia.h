@@ -1,46 +1,79 @@
 #pragma once
 
+#include "reportengine/Exportacion.h"
 #include "reportengine/Paginas.h"
 
 #include <QWidget>
+#include <cstddef>
+#include <memory>
+#include <vector>
 
 class QLabel;
+class QAbstractButton;
 class QScrollArea;
 
 namespace motor {
 
 class HojaVista;
 
-// The report on screen: the pages one at a time, zoom, page navigation, print and save as PDF.
-// A non-modal window; whoever shows it owns it.
+// The report on screen: the pages one at a time, fit to the width of the window when it opens,
+// zoom, page navigation, print, save as PDF and export to a workbook or CSV. A non-modal
+// window; whoever shows it owns it. It can be shown while the report is still being laid out
+// (Avanza tells how far it got) and gets its pages with Muestra.
+//
+// Keys: PgUp / PgDn previous and next page, Home / End first and last page, Ctrl++ / Ctrl+-
+// zoom, Ctrl+0 fit to width, Ctrl+P print, Ctrl+S save as PDF.
 class VistaPrevia : public QWidget {
     Q_OBJECT
 public:
-    explicit VistaPrevia(Documento documento, QWidget* padre = nullptr);
+    explicit VistaPrevia(const QString& titulo, QWidget* padre = nullptr);
 
+    // While laying out: pages made so far, rows done and rows in all.
+    void Avanza(std::size_t paginas, std::size_t hechas, std::size_t total);
+    void Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas);
+
+    bool lista() const { return documento_ != nullptr; }
     int pagina() const { return pagina_; }
-    int paginas() const { return int(documento_.paginas.size()); }
+    int paginas() const { return documento_ ? int(documento_->paginas.size()) : 0; }
     double zoom() const { return zoom_; }
-    const Documento& documento() const { return documento_; }
+    bool ajustada() const { return ajustada_; }
+    QString indicador() const;
 
     void IrAPagina(int pagina); // from 0, kept in range
     void Acerca();
     void Aleja();
+    void AjustaAlAncho();
 
-    // Writes the pages to a PDF; fails with qm::Error ErrorSalida.
+    // Write the pages or the rows; fail with ErrorMotor ErrorSalida.
     void GuardaPdf(const QString& ruta);
+    void ExportaXlsx(const QString& ruta);
+    void ExportaCsv(const QString& ruta);
+
+protected:
+    void resizeEvent(QResizeEvent* evento) override;
+    void showEvent(QShowEvent* evento) override;
 
 private:
     void PreguntaPdf();
     void PreguntaImpresora();
+    void PreguntaXlsx();
+    void PreguntaCsv();
+    // A save dialog with that title; "" when the user cancels.
+    QString PreguntaRuta(const QString& titulo, const QString& extension, const QString& filtro);
+    void Intenta(const std::function<void()>& accion);
     void Actualiza();
+    void Atajo(const QKeySequence& teclas, const std::function<void()>& accion);
 
-    Documento documento_;
+    QString titulo_;
+    std::shared_ptr<const Documento> documento_;
+    std::vector<Hoja> hojas_;
     int pagina_ = 0;
     double zoom_ = 1.0;
+    bool ajustada_ = true; // the zoom follows the window's width until the user zooms
     HojaVista* hoja_ = nullptr;
     QScrollArea* area_ = nullptr;
     QLabel* indicador_ = nullptr;
+    std::vector<QAbstractButton*> botones_;
 };
 
 } // namespace motor

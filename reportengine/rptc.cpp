@@ -1,5 +1,5 @@
 // quiltaro_rptc: compiles a readable template source into the binary .rpt file.
-#include "host/Error.h"
+#include "reportengine/ErroresMotor.h"
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/TextoDiseno.h"
 
@@ -18,22 +18,22 @@ int main(int argc, char** argv) {
     try {
         QFile entrada(fuente);
         if (!entrada.open(QIODevice::ReadOnly))
-            throw qm::Error(
-                qm::errores::ArchivoNoEncontrado,
+            throw motor::ErrorMotor(
+                motor::errores::SinPlantilla,
                 QStringLiteral("No se puede leer %1: %2").arg(fuente, entrada.errorString()));
         QStringDecoder utf8(QStringDecoder::Utf8);
         const QString texto = utf8(entrada.readAll());
         if (utf8.hasError())
-            throw qm::Error(qm::errores::ArgumentoInvalido,
-                            QStringLiteral("%1 no es UTF-8 válido").arg(fuente));
+            throw motor::ErrorMotor(motor::errores::PlantillaDanada,
+                                    QStringLiteral("%1 no es UTF-8 válido").arg(fuente));
         const QByteArray bytes = motor::EscribePlantilla(motor::LeeFuente(texto));
         QSaveFile archivo(salida);
         if (!archivo.open(QIODevice::WriteOnly) || archivo.write(bytes) != bytes.size() ||
             !archivo.commit())
-            throw qm::Error(
-                qm::errores::AccesoArchivo,
+            throw motor::ErrorMotor(
+                motor::errores::ErrorSalida,
                 QStringLiteral("No se puede escribir %1: %2").arg(salida, archivo.errorString()));
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(e.texto()));
         return 1;
     }

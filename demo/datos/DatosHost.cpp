@@ -150,6 +150,71 @@ QString Texto(qm::Conexion& cn, const QString& t) {
     return QLatin1Char('\'') + cn.Escapa(t) + QLatin1Char('\'');
 }
 
+// The customer whose code the documents write three ways. Its own seed, so the rest of the data
+// stays as it was.
+void AgregaClienteConVariantes(qm::Conexion& cn, const OpcionesDatos& o, ResumenDatos& r) {
+    Azar azar(o.semilla ^ 0xC001);
+    const QStringList formas{"C001", "c001", "C001 "};
+    const QDate mes = QDate(o.hasta.year(), o.hasta.month(), 1).addMonths(-1);
+    auto fecha = [](const QDate& d) {
+        return QLatin1Char('\'') + d.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('\'');
+    };
+    auto dia = [&] { return mes.addDays(Entre(azar, 0, mes.daysInMonth() - 1)); };
+    cn.Execute(QStringLiteral("INSERT INTO clientes (Clave,Nombre,RFC,Direccion,Telefono,"
+                              "LimiteCredito) VALUES ('C001','Ferretería Fina de Doña Inés',"
+                              "'FFD010101AB1','Av. Fidel Velázquez 12, Col. Centro','555-0101',"
+                              "50000)"));
+    r.claves << QStringLiteral("C001");
+    ++r.clientes;
+    for (const QString& tabla : {QStringLiteral("remisiones"), QStringLiteral("facturas")}) {
+        Cargador carga(cn, tabla,
+                       "Serie,Factura,Cliente,Fecha,Hora,Cancelada,SubTotal,IVA,ImpuestoAd,"
+                       "Vendedor");
+        const int documentos = tabla == QStringLiteral("remisiones") ? 12 : 5;
+        for (int i = 0; i < documentos; ++i) {
+            const double subTotal = Importe(azar, 100, 4000);
+            carga.Agrega("'V'," + QString::number(9000 + i) + ",'" + formas[i % 3] + "'," +
+                         fecha(dia()) + ",'" + Hora(HoraDelDia(azar)) + "',0," + Numero(subTotal) +
+                         "," + Numero(subTotal * 0.16) + ",0,'V01'");
+        }
+        carga.Envia();
+        (tabla == QStringLiteral("remisiones") ? r.remisiones : r.facturas) += documentos;
+    }
+    {
+        const double subTotal = Importe(azar, 50, 400);
+        cn.Execute("INSERT INTO devolucionctes (DevolucionCtes,Cliente,Fecha,Hora,SubTotal,IVA,"
+                   "ImpuestoAd,Motivo) VALUES (9000,'c001'," +
+                   fecha(dia()) + ",'" + Hora(HoraDelDia(azar)) + "'," + Numero(subTotal) + "," +
+                   Numero(subTotal * 0.16) + ",0,'Mercancía dañada')");
+        ++r.devoluciones;
+    }
+    // The statement: an opening balance before the month, then payments under each form.
+    struct Fila {
+        QDate fecha;
+        QString clave, concepto;
+        double cargo, pago;
+    };
+    std::vector<Fila> filas{{mes.addDays(-20), "C001", "SALDO INICIAL", 12500.0, 0}};
+    for (int i = 0; i < 6; ++i)
+        filas.push_back(
+            {dia(), formas[(i + 1) % 3], "PAGO EN EFECTIVO", 0, Importe(azar, 500, 3000)});
+    std::stable_sort(filas.begin(), filas.end(),
+                     [](const Fila& a, const Fila& b) { return a.fecha < b.fecha; });
+    Cargador carga(cn, "edoctacli",
+                   "Clave,Fecha,Hora,Folio,Concepto,Cargo,CantidadPago,SaldoAnterior,SaldoActual");
+    double saldo = 0;
+    int folio = 0;
+    for (const Fila& f : filas) {
+        const double anterior = saldo;
+        saldo = saldo + f.cargo - f.pago;
+        carga.Agrega("'" + f.clave + "'," + fecha(f.fecha) + ",'12:00:00','C" +
+                     QString::number(++folio) + "','" + f.concepto + "'," + Numero(f.cargo) + "," +
+                     Numero(f.pago) + "," + Numero(anterior) + "," + Numero(saldo));
+    }
+    carga.Envia();
+    r.estado += int(filas.size());
+}
+
 } // namespace
 
 OpcionesDatos OpcionesDemo(const QDate& hoy) {
@@ -160,6 +225,7 @@ OpcionesDatos OpcionesDemo(const QDate& hoy) {
     o.hasta = hoy;
     o.desde = QDate(hoy.year() - 1, hoy.month(), 1).addMonths(1);
     o.sinMovimientos = 0.1;
+    o.variantesDeClave = true;
     return o;
 }
 
@@ -386,6 +452,8 @@ ResumenDatos GeneraDatos(qm::Conexion& cn, const OpcionesDatos& o) {
         cn.Execute("ALTER TABLE edoctacli ENABLE KEYS");
         r.estado = id;
     }
+    if (o.variantesDeClave)
+        AgregaClienteConVariantes(cn, o, r);
     return r;
 }
 

@@ -20,6 +20,9 @@ struct OpcionesDatos {
     QDate hasta;
     // Share of the customers that have no document at all.
     double sinMovimientos = 0.1;
+    // One more customer, "C001", whose documents carry its code as "C001", "c001" and "C001 ",
+    // as the host's forms accept them; most of them last month (before hasta's month).
+    bool variantesDeClave = false;
 };
 
 // What was written.
@@ -32,7 +35,8 @@ struct ResumenDatos {
     QStringList claves; // customer codes, in creation order
 };
 
-// The demo's size: about 60 customers, a year of data ending today.
+// The demo's size: about 60 customers, a year of data ending today, and the customer with its
+// code written three ways.
 OpcionesDatos OpcionesDemo(const QDate& hoy);
 
 // The host tables' creation statements, one text each.

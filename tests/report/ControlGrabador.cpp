@@ -1,6 +1,6 @@
 #include "ControlGrabador.h"
 
-#include "host/Error.h"
+#include "reportengine/ErroresMotor.h"
 
 #include <QFileInfo>
 #include <ostream>
@@ -37,17 +37,17 @@ void ControlGrabador::PropiedadIndexada(int id, int indice, const QVariant& valo
 void ControlGrabador::Recibe(int id, int indice, const QVariant& valor) {
     propiedades.push_back({id, indice, valor});
     if (const auto f = fallas_.find({id, indice}); f != fallas_.end())
-        throw qm::Error(f->second, QStringLiteral("rechazada %1/%2").arg(id).arg(indice));
+        throw motor::ErrorMotor(f->second, QStringLiteral("rechazada %1/%2").arg(id).arg(indice));
     if (raras_.count({id, indice}))
         throw std::runtime_error("rara");
     if (compruebaArchivo && id == motor::propiedad::ArchivoReporte) {
         const QString ruta = valor.toString();
         sinPlantilla_ = !ruta.isEmpty() && !QFileInfo(ruta).isFile();
         if (sinPlantilla_)
-            throw qm::Error(20504, QStringLiteral("Cannot open report ") + ruta);
+            throw motor::ErrorMotor(20504, QStringLiteral("Cannot open report ") + ruta);
     }
     if (compruebaArchivo && id == motor::propiedad::Accion && sinPlantilla_)
-        throw qm::Error(20545, QStringLiteral("No report is open"));
+        throw motor::ErrorMotor(20545, QStringLiteral("No report is open"));
 }
 
 } // namespace prueba

@@ -1,5 +1,6 @@
 #include "ApoyoMotor.h"
 
+#include "host/Recordset.h"
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/TextoDiseno.h"
 #include "tests/support/EntornoPrueba.h"
@@ -27,16 +28,32 @@ struct DatosReporte::Datos {
     qm::Conexion cn = Conecta(base.nombre());
 };
 
-DatosReporte::DatosReporte() : d_(std::make_unique<Datos>()) {
-    d_->cn.Execute(QStringLiteral(
-        "CREATE TABLE tmpravesta (Cliente varchar(10) NOT NULL DEFAULT '', Fecha date NOT NULL, "
-        "Hora varchar(8) NOT NULL DEFAULT '00:00:00', Movimiento varchar(20) NOT NULL DEFAULT '', "
-        "Folio varchar(10) NOT NULL DEFAULT '', Ventas double NOT NULL DEFAULT 0, "
-        "Devoluciones double NOT NULL DEFAULT 0, Pagos double NOT NULL DEFAULT 0, "
-        "SaldoAnterior double NOT NULL DEFAULT 0, SaldoActual double NOT NULL DEFAULT 0) "
-        "ENGINE=MyISAM"));
-    d_->cn.Execute(QStringLiteral(
-        "CREATE TABLE clientes (Clave varchar(10) NOT NULL, Nombre varchar(60) NOT NULL)"));
+namespace {
+QString Colacion(const QString& colacion) {
+    if (colacion.isEmpty())
+        return {};
+    return QStringLiteral(" CHARACTER SET %1 COLLATE %2")
+        .arg(colacion.section(QLatin1Char('_'), 0, 0), colacion);
+}
+} // namespace
+
+DatosReporte::DatosReporte(const QString& colacionMovimientos, const QString& colacionClientes)
+    : d_(std::make_unique<Datos>()) {
+    // The working table as the builder makes it: MyISAM, keyed by customer, date and time.
+    d_->cn.Execute(
+        QStringLiteral(
+            "CREATE TABLE tmpravesta (Cliente varchar(10) NOT NULL DEFAULT '', Fecha date NOT "
+            "NULL, "
+            "Hora varchar(8) NOT NULL DEFAULT '00:00:00', Movimiento varchar(20) NOT NULL DEFAULT "
+            "'', "
+            "Folio varchar(10) NOT NULL DEFAULT '', Ventas double NOT NULL DEFAULT 0, "
+            "Devoluciones double NOT NULL DEFAULT 0, Pagos double NOT NULL DEFAULT 0, "
+            "SaldoAnterior double NOT NULL DEFAULT 0, SaldoActual double NOT NULL DEFAULT 0, "
+            "KEY (Cliente, Fecha, Hora)) ENGINE=MyISAM") +
+        Colacion(colacionMovimientos));
+    d_->cn.Execute(QStringLiteral("CREATE TABLE clientes (Clave varchar(10) NOT NULL, Nombre "
+                                  "varchar(60) NOT NULL, KEY (Clave))") +
+                   Colacion(colacionClientes));
     const DatosServidor& s = Servidor();
     QFile ini(Entorno().odbcIni());
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -65,7 +82,8 @@ QString DatosReporte::textoConexion() const {
 }
 
 void DatosReporte::Cliente(const QString& clave, const QString& nombre) {
-    d_->cn.Execute(QStringLiteral("INSERT INTO clientes VALUES ('%1','%2')").arg(clave, nombre));
+    d_->cn.Execute(QStringLiteral("INSERT INTO clientes VALUES ('%1','%2')")
+                       .arg(d_->cn.Escapa(clave), d_->cn.Escapa(nombre)));
 }
 
 void DatosReporte::Movimientos(const std::vector<Movimiento>& filas) {
@@ -75,7 +93,8 @@ void DatosReporte::Movimientos(const std::vector<Movimiento>& filas) {
         for (std::size_t j = i; j < std::min(filas.size(), i + 500); ++j) {
             const Movimiento& m = filas[j];
             valores << QStringLiteral("('%1','%2','%3','%4','%5',%6,%7,%8,%9,%10)")
-                           .arg(m.cliente, m.fecha, m.hora, m.movimiento, m.folio)
+                           .arg(d_->cn.Escapa(m.cliente), m.fecha, m.hora,
+                                d_->cn.Escapa(m.movimiento), d_->cn.Escapa(m.folio))
                            .arg(m.ventas, 0, 'g', 17)
                            .arg(m.devoluciones, 0, 'g', 17)
                            .arg(m.pagos, 0, 'g', 17)
@@ -85,6 +104,13 @@ void DatosReporte::Movimientos(const std::vector<Movimiento>& filas) {
         d_->cn.Execute(QStringLiteral("INSERT INTO tmpravesta VALUES ") +
                        valores.join(QLatin1Char(',')));
     }
+}
+
+QStringList DatosReporte::Columna(const QString& sql) {
+    QStringList valores;
+    for (qm::Recordset rs = d_->cn.Consulta(sql); !rs.Eof(); rs.MoveNext())
+        valores << rs.Valor(0).toString();
+    return valores;
 }
 
 QString TextoPdf(const QString& ruta) {

@@ -26,10 +26,12 @@ struct Movimiento {
 };
 
 // A database of the test's own with tmpravesta and clientes, plus a user DSN
-// "Trevanto Reportes" in the private odbc.ini that points at the private server.
+// "Trevanto Reportes" in the private odbc.ini that points at the private server. Each table
+// in the collation given ("latin1_swedish_ci"), else the database's utf8mb4_general_ci.
 class DatosReporte {
 public:
-    DatosReporte();
+    explicit DatosReporte(const QString& colacionMovimientos = {},
+                          const QString& colacionClientes = {});
     ~DatosReporte();
     const QString& base() const;
     // "SERVER=...;DB=...;UID=...;PWD={...};" with the private password braced.
@@ -37,6 +39,8 @@ public:
     QString textoConexion() const;
     void Cliente(const QString& clave, const QString& nombre);
     void Movimientos(const std::vector<Movimiento>& filas);
+    // The first column of every row of a query, as texts.
+    QStringList Columna(const QString& sql);
 
 private:
     struct Datos;

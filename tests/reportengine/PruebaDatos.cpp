@@ -1,6 +1,5 @@
 // Sorting, grouping, the amount and date formats and the connection texts.
 #include "ApoyoMotor.h"
-#include "host/Error.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Formatos.h"
@@ -33,23 +32,91 @@ motor::Diseno Diseno() {
     return d;
 }
 
-TEST(Datos, OrdenaEstableYAgrupaPorCliente) {
-    // Two rows tie on customer, date and time: they keep their stored order.
-    const motor::DatosReporte r =
-        motor::OrdenaYAgrupa(Tabla({{"B", "2024-01-02", "10:00:00"},
-                                    {"A", "2024-01-05", "09:00:00"},
-                                    {"B", "2024-01-01", "23:00:00"},
-                                    {"A", "2024-01-05", "09:00:00"},
-                                    {"A", "2024-01-01", "09:00:00"}}),
-                             Diseno(), {{QStringLiteral("A"), QStringLiteral("Alfa")}});
-    EXPECT_EQ(r.orden, (std::vector<std::size_t>{4, 1, 3, 2, 0}));
-    ASSERT_EQ(r.grupos.size(), 2u);
-    EXPECT_EQ(r.grupos[0].clave, QStringLiteral("A"));
-    EXPECT_EQ(r.grupos[0].nombre, QStringLiteral("Alfa"));
-    EXPECT_EQ(r.grupos[0].desde, 0u);
-    EXPECT_EQ(r.grupos[0].hasta, 3u);
-    EXPECT_EQ(r.grupos[1].nombre, QString()); // not in the customers table
-    EXPECT_EQ(r.grupos[1].hasta, 5u);
+// The database's classes of a column: each list is one class, in the database's order, its
+// first value the representative.
+motor::Clasificacion Clases(const std::vector<std::vector<const char*>>& clases) {
+    motor::Clasificacion c;
+    for (std::size_t i = 0; i < clases.size(); ++i) {
+        for (const char* v : clases[i])
+            c.insert(QString::fromUtf8(v), {i, QString::fromUtf8(clases[i].front())});
+    }
+    return c;
+}
+
+struct CasoOrden {
+    const char* nombre;
+    std::vector<std::array<const char*, 3>> filas;
+    motor::Clasificaciones clases;
+    std::vector<std::size_t> orden;
+    std::vector<std::pair<const char*, std::size_t>> grupos; // key, rows
+};
+
+class Orden : public ::testing::TestWithParam<CasoOrden> {};
+
+TEST_P(Orden, ComoLaBaseCompara) {
+    const CasoOrden& c = GetParam();
+    const motor::DatosReporte r = motor::OrdenaYAgrupa(Tabla(c.filas), Diseno(), c.clases);
+    EXPECT_EQ(r.orden, c.orden);
+    ASSERT_EQ(r.grupos.size(), c.grupos.size());
+    std::size_t desde = 0;
+    for (std::size_t i = 0; i < c.grupos.size(); ++i) {
+        EXPECT_EQ(r.grupos[i].clave, QString::fromUtf8(c.grupos[i].first)) << i;
+        EXPECT_EQ(r.grupos[i].desde, desde) << i;
+        desde += c.grupos[i].second;
+        EXPECT_EQ(r.grupos[i].hasta, desde) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Orden,
+    ::testing::Values(
+        // Rows 1 and 3 tie on customer, date and time: they keep their stored order.
+        CasoOrden{"empatesEnOrdenGuardado",
+                  {{"B", "2024-01-02", "10:00:00"},
+                   {"A", "2024-01-05", "09:00:00"},
+                   {"B", "2024-01-01", "23:00:00"},
+                   {"A", "2024-01-05", "09:00:00"},
+                   {"A", "2024-01-01", "09:00:00"}},
+                  {{"Cliente", Clases({{"A"}, {"B"}})},
+                   {"Fecha", Clases({{"2024-01-01"}, {"2024-01-02"}, {"2024-01-05"}})},
+                   {"Hora", Clases({{"09:00:00"}, {"10:00:00"}, {"23:00:00"}})}},
+                  {4, 1, 3, 2, 0},
+                  {{"A", 3}, {"B", 2}}},
+        // Case and trailing blanks: one class, one group, shown with the database's code; the
+        // variants tie where the database says they are equal.
+        CasoOrden{"variantesDeUnCodigoSonUnGrupo",
+                  {{"c001", "2024-01-02", "10:00:00"},
+                   {"C001 ", "2024-01-01", "10:00:00"},
+                   {"B", "2024-01-01", "10:00:00"},
+                   {"C001", "2024-01-01", "10:00:00"}},
+                  {{"Cliente", Clases({{"B"}, {"C001", "c001", "C001 "}})},
+                   {"Fecha", Clases({{"2024-01-01"}, {"2024-01-02"}})},
+                   {"Hora", Clases({{"10:00:00"}})}},
+                  {2, 1, 3, 0},
+                  {{"B", 1}, {"C001", 3}}},
+        // The time as the database orders the column, not as the program would.
+        CasoOrden{"horaEnElOrdenDeLaBase",
+                  {{"A", "2024-01-01", "9:00:00"}, {"A", "2024-01-01", "10:00:00"}},
+                  {{"Cliente", Clases({{"A"}})},
+                   {"Fecha", Clases({{"2024-01-01"}})},
+                   {"Hora", Clases({{"10:00:00"}, {"9:00:00"}})}},
+                  {1, 0},
+                  {{"A", 2}}},
+        // Values the database did not classify (the table changed in between) come last, each
+        // its own group, compared exactly.
+        CasoOrden{"valoresSinClaseAlFinal",
+                  {{"Z", "2024-01-01", "10:00:00"},
+                   {"A", "2024-01-01", "10:00:00"},
+                   {"z", "2024-01-01", "10:00:00"}},
+                  {{"Cliente", Clases({{"A"}})}},
+                  {1, 0, 2},
+                  {{"A", 1}, {"Z", 1}, {"z", 1}}}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+TEST(Datos, CamposQueLaBaseClasifica) {
+    EXPECT_EQ(
+        motor::CamposClasificados(Diseno()),
+        (QStringList{QStringLiteral("Cliente"), QStringLiteral("Fecha"), QStringLiteral("Hora")}));
 }
 
 TEST(Datos, FaltaLaColumnaDeOrden) {
@@ -58,19 +125,19 @@ TEST(Datos, FaltaLaColumnaDeOrden) {
     try {
         motor::OrdenaYAgrupa(t, Diseno(), {});
         FAIL();
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         EXPECT_EQ(e.numero(), motor::errores::FaltaTablaOColumna);
     }
 }
 
-TEST(Datos, ElPrimerNombreDeUnaClaveGana) {
-    motor::TablaDatos t;
-    t.columnas = {{"Clave", false, {"A", "B", "A"}, {}},
-                  {"Nombre", false, {"uno", "dos", "tres"}, {}}};
-    t.filas = 3;
-    const auto n = motor::Nombres(t);
-    EXPECT_EQ(n.value(QStringLiteral("A")), QStringLiteral("uno"));
-    EXPECT_EQ(n.value(QStringLiteral("B")), QStringLiteral("dos"));
+TEST(Datos, NombresPorClaveDelGrupo) {
+    motor::DatosReporte r = motor::OrdenaYAgrupa(
+        Tabla({{"B", "2024-01-01", "09:00:00"}, {"A", "2024-01-01", "09:00:00"}}), Diseno(),
+        {{"Cliente", Clases({{"A"}, {"B"}})}});
+    EXPECT_EQ(motor::ClavesDeGrupos(r), (std::vector<QString>{"A", "B"}));
+    motor::PonNombres(r, {{QStringLiteral("A"), QStringLiteral("Alfa")}});
+    EXPECT_EQ(r.grupos[0].nombre, QStringLiteral("Alfa"));
+    EXPECT_EQ(r.grupos[1].nombre, QString()); // not in the customers table
 }
 
 TEST(Formatos, Importes) {

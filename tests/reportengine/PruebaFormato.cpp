@@ -1,7 +1,6 @@
 // The .rpt format: what the compiler writes reads back equal, the runner's own scan finds
 // exactly its tables, and damaged files are a clear error, never a crash.
 #include "ApoyoMotor.h"
-#include "host/Error.h"
 #include "report/Plantilla.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/FormatoPlantilla.h"
@@ -66,7 +65,7 @@ QStringList EntradasDelEjecutor(const QByteArray& bytes) {
 long Falla(const QByteArray& bytes) {
     try {
         motor::LeePlantilla(bytes);
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         EXPECT_FALSE(e.descripcion().isEmpty());
         return e.numero();
     }
@@ -141,7 +140,7 @@ TEST(Formato, ElCompiladorRehusaLoQueElEjecutorLeeriaMal) {
         try {
             motor::EscribePlantilla(p);
             ADD_FAILURE() << c.que << ": accepted";
-        } catch (const qm::Error& e) {
+        } catch (const motor::ErrorMotor& e) {
             EXPECT_EQ(e.numero(), motor::errores::PlantillaDanada) << c.que;
         }
     }
@@ -212,7 +211,7 @@ TEST(Formato, ArchivoQueNoExisteEsSinPlantilla) {
         try {
             motor::LeeArchivoPlantilla(ruta);
             ADD_FAILURE() << ruta.toStdString();
-        } catch (const qm::Error& e) {
+        } catch (const motor::ErrorMotor& e) {
             EXPECT_EQ(e.numero(), ruta == dir.path() ? motor::errores::SinPlantilla
                                                      : motor::errores::SinPlantilla);
         }

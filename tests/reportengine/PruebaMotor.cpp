@@ -1,6 +1,5 @@
 // The engine end to end: the compiled template, a real DSN and the private server, to a PDF.
 #include "ApoyoMotor.h"
-#include "host/Error.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/MotorReporte.h"
@@ -42,7 +41,7 @@ protected:
     long FallaCon(const QString& texto, const QString& tabla = QStringLiteral("tmpravesta")) {
         try {
             Corre(texto, tabla);
-        } catch (const qm::Error& e) {
+        } catch (const motor::ErrorMotor& e) {
             return e.numero();
         }
         return 0;
@@ -187,7 +186,7 @@ TEST_F(Motor, SinUbicacionDeUnaTablaEsSuError) {
     try {
         m.Propiedad(p::Accion, 1);
         FAIL() << "sin error";
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         EXPECT_EQ(e.numero(), motor::errores::SinUbicacion);
     }
 }
@@ -198,13 +197,13 @@ TEST_F(Motor, PlantillaQueFaltaYDestinoInvalido) {
     try {
         m.Propiedad(p::Accion, 1);
         FAIL() << "sin error";
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         EXPECT_EQ(e.numero(), motor::errores::SinPlantilla);
     }
     try {
         m.Propiedad(p::Destino, 7);
         FAIL() << "sin error";
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         EXPECT_EQ(e.numero(), motor::errores::ValorNoValido);
     }
 }
@@ -230,7 +229,7 @@ TEST_P(MotorFalla, ConSuNumero) {
         GetParam().ajusta(m, dir_.path());
         m.Propiedad(p::Accion, 1);
         FAIL() << "sin error";
-    } catch (const qm::Error& e) {
+    } catch (const motor::ErrorMotor& e) {
         EXPECT_EQ(e.numero(), GetParam().numero) << e.what();
     }
 }

@@ -1,13 +1,22 @@
 // The preview window: opened by a run to the screen, non-modal, navigable, and able to save
 // the same pages as a PDF (directly and through QUILTARO_VISTA_PDF).
 #include "ApoyoMotor.h"
+#include "reportengine/ErroresMotor.h"
 #include "reportengine/MotorReporte.h"
 #include "reportengine/VistaPrevia.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QPrintDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,6 +66,8 @@ TEST_F(Vista, UnaCorridaAPantallaAbreLaVistaNoModal) {
         botones << b->text();
     EXPECT_TRUE(botones.contains(QStringLiteral("&Imprimir…")));
     EXPECT_TRUE(botones.contains(QStringLiteral("&Guardar PDF…")));
+    EXPECT_TRUE(botones.contains(QStringLiteral("&Exportar Excel…")));
+    EXPECT_TRUE(botones.contains(QStringLiteral("Exportar &CSV…")));
 
     ASSERT_GT(v->paginas(), 1);
     v->IrAPagina(v->paginas() + 5);
@@ -97,6 +108,191 @@ TEST_F(Vista, OtraCorridaReemplazaLaVista) {
     Corre(m);
     EXPECT_TRUE(primera.isNull());
     EXPECT_NE(m.ultimaVista(), nullptr);
+}
+
+// The page's width against the width the window gives it.
+struct Anchos {
+    int hoja;
+    int visible;
+    int desplazamiento; // how far the horizontal scroll bar can go
+};
+Anchos MideAnchos(motor::VistaPrevia* v) {
+    QApplication::processEvents();
+    auto* area = v->findChild<QScrollArea*>();
+    return {area->widget()->width(), area->viewport()->width(),
+            area->horizontalScrollBar()->maximum()};
+}
+
+TEST_F(Vista, AbreAjustadaAlAnchoDeLaPagina) {
+    motor::MotorReporte m;
+    Corre(m);
+    motor::VistaPrevia* v = m.ultimaVista();
+    ASSERT_NE(v, nullptr);
+    // A 1024-pixel screen leaves about 1000 pixels for the window; its buttons fit in less.
+    QApplication::processEvents();
+    EXPECT_LE(v->minimumSizeHint().width(), 900);
+    for (const int ancho : {1000, 900, 1400}) {
+        v->resize(ancho, 700);
+        EXPECT_EQ(v->width(), ancho);
+        const Anchos a = MideAnchos(v);
+        EXPECT_TRUE(v->ajustada());
+        EXPECT_LE(a.hoja, a.visible) << ancho;
+        EXPECT_GE(a.hoja, a.visible * 9 / 10) << ancho;
+        EXPECT_EQ(a.desplazamiento, 0) << ancho;
+    }
+    v->Acerca();
+    EXPECT_FALSE(v->ajustada());
+    EXPECT_GT(MideAnchos(v).desplazamiento, 0);
+    v->AjustaAlAncho();
+    EXPECT_EQ(MideAnchos(v).desplazamiento, 0);
+}
+
+void Activa(QWidget* v) {
+    v->show();
+    v->activateWindow();
+    QApplication::setActiveWindow(v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(v));
+}
+
+struct Tecla {
+    Qt::Key tecla;
+    Qt::KeyboardModifiers modificadores;
+    int pagina; // -1 for the last
+};
+
+TEST_F(Vista, TeclasDePaginaYZoom) {
+    motor::MotorReporte m;
+    Corre(m);
+    motor::VistaPrevia* v = m.ultimaVista();
+    ASSERT_NE(v, nullptr);
+    ASSERT_GT(v->paginas(), 2);
+    Activa(v);
+    const std::vector<Tecla> teclas{
+        {Qt::Key_PageDown, Qt::NoModifier, 1},  {Qt::Key_PageDown, Qt::NoModifier, 2},
+        {Qt::Key_PageUp, Qt::NoModifier, 1},    {Qt::Key_End, Qt::NoModifier, -1},
+        {Qt::Key_PageDown, Qt::NoModifier, -1}, {Qt::Key_Home, Qt::NoModifier, 0},
+        {Qt::Key_PageUp, Qt::NoModifier, 0}};
+    for (const Tecla& t : teclas) {
+        QTest::keyClick(v, t.tecla, t.modificadores);
+        EXPECT_EQ(v->pagina(), t.pagina < 0 ? v->paginas() - 1 : t.pagina) << t.tecla;
+    }
+    const double ajustado = v->zoom();
+    QTest::keyClick(v, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_GT(v->zoom(), ajustado);
+    QTest::keyClick(v, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(v, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_LT(v->zoom(), ajustado);
+    QTest::keyClick(v, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(v->zoom(), ajustado);
+}
+
+// A key that opens a dialog: its title, and the file the dialog is given (empty: cancel).
+struct Dialogo {
+    const char* nombre;
+    Qt::Key tecla;
+    Qt::KeyboardModifiers modificadores;
+    const char* titulo;
+    const char* archivo;
+    std::function<bool(const QString&)> revisa; // what the file must hold
+};
+
+class VistaDialogo : public Vista, public ::testing::WithParamInterface<Dialogo> {};
+
+TEST_P(VistaDialogo, AbreSuDialogo) {
+    const Dialogo& d = GetParam();
+    motor::MotorReporte m;
+    Corre(m);
+    motor::VistaPrevia* v = m.ultimaVista();
+    ASSERT_NE(v, nullptr);
+    Activa(v);
+    const QString ruta = d.archivo[0] ? dir_.filePath(QString::fromUtf8(d.archivo)) : QString();
+    QString titulo;
+    bool visto = false;
+    // The dialog is modal: look at it from the event loop it runs.
+    std::function<void()> mira = [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            QTimer::singleShot(20, mira);
+            return;
+        }
+        visto = true;
+        titulo = modal->windowTitle();
+        if (auto* archivo = qobject_cast<QFileDialog*>(modal); archivo && !ruta.isEmpty()) {
+            archivo->selectFile(ruta);
+            QMetaObject::invokeMethod(archivo, "accept", Qt::QueuedConnection);
+        } else if (auto* dialogo = qobject_cast<QDialog*>(modal)) {
+            dialogo->reject();
+        }
+    };
+    QTimer::singleShot(0, mira);
+    QTest::keyClick(v, d.tecla, d.modificadores);
+    QTRY_VERIFY_WITH_TIMEOUT(visto, 5000);
+    EXPECT_EQ(titulo, QString::fromUtf8(d.titulo));
+    if (!ruta.isEmpty()) {
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << ruta.toStdString();
+        EXPECT_TRUE(d.revisa(QString::fromUtf8(f.readAll()))) << d.nombre;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Teclas, VistaDialogo,
+    ::testing::Values(
+        Dialogo{"ctrlSGuardaPdf", Qt::Key_S, Qt::ControlModifier, "Guardar PDF", "a.pdf",
+                [](const QString& t) { return t.startsWith(QStringLiteral("%PDF")); }},
+        Dialogo{"altEExportaExcel", Qt::Key_E, Qt::AltModifier, "Exportar Excel", "a.xlsx",
+                [](const QString& t) { return t.startsWith(QStringLiteral("PK")); }},
+        Dialogo{"altCExportaCsv", Qt::Key_C, Qt::AltModifier, "Exportar CSV", "a.csv",
+                [](const QString& t) { return t.contains(QStringLiteral("P-119")); }},
+        Dialogo{"ctrlPImprime", Qt::Key_P, Qt::ControlModifier, "Print", "", {}}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+TEST_F(Vista, MuestraLasPaginasMientrasPrepara) {
+    std::vector<prueba::Movimiento> filas;
+    for (int i = 0; i < 6000; ++i)
+        filas.push_back({"C02", "2024-03-02", "11:00:00", "Pago", QStringLiteral("Q-%1").arg(i), 0,
+                         0, 1, 0, -1});
+    datos_.Movimientos(filas);
+    QStringList vistos;
+    QTimer reloj;
+    reloj.setInterval(0);
+    QObject::connect(&reloj, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* v = qobject_cast<motor::VistaPrevia*>(w); v && v->isVisible())
+                vistos << v->indicador();
+        }
+    });
+    reloj.start();
+    motor::MotorReporte m;
+    Corre(m);
+    reloj.stop();
+    const QStringList avances =
+        vistos.filter(QRegularExpression(QStringLiteral("^Preparando… \\d+ páginas")));
+    EXPECT_FALSE(avances.isEmpty()) << vistos.join(QLatin1Char('\n')).toStdString();
+    ASSERT_NE(m.ultimaVista(), nullptr);
+    EXPECT_TRUE(m.ultimaVista()->indicador().startsWith(QStringLiteral("Página 1 de ")));
+    // The longest progress text does not widen the window past a small screen.
+    m.ultimaVista()->Avanza(12345, 999999, 1000000);
+    QApplication::processEvents();
+    EXPECT_LE(m.ultimaVista()->minimumSizeHint().width(), 900);
+}
+
+TEST_F(Vista, UnaFallaAlLeerNoDejaLaVistaAbierta) {
+    motor::MotorReporte m;
+    m.PropiedadIndexada(p::Ubicacion, 0, datos_.base() + QStringLiteral(".noexiste"));
+    try {
+        m.Propiedad(p::ArchivoReporte, plantilla_);
+        m.Propiedad(p::Conexion, datos_.textoConexion());
+        m.PropiedadIndexada(p::Ubicacion, 1, datos_.base() + QStringLiteral(".clientes"));
+        m.Propiedad(p::Destino, 0);
+        m.Propiedad(p::Accion, 1);
+        FAIL() << "sin error";
+    } catch (const motor::ErrorMotor& e) {
+        EXPECT_EQ(e.numero(), motor::errores::FaltaTablaOColumna);
+    }
+    EXPECT_EQ(m.ultimaVista(), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<motor::VistaPrevia*>(w) && w->isVisible());
 }
 
 } // namespace

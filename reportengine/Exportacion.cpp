@@ -1,0 +1,297 @@
+#include "reportengine/Exportacion.h"
+
+#include "reportengine/ErroresMotor.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <xlsxwriter.h>
+
+namespace motor {
+
+namespace {
+
+// Where a layout column takes its value from in table 0, and what kind of cell it is.
+struct Fuente {
+    int indice = -1;
+    TipoCelda tipo = TipoCelda::Texto;
+};
+
+Celda Valor(const TablaDatos& t, const Fuente& f, std::size_t fila) {
+    if (f.indice < 0)
+        return {};
+    const ColumnaDatos& c = t.columnas[std::size_t(f.indice)];
+    if (c.numerica)
+        return f.tipo == TipoCelda::Numero ? Celda{{}, c.numeros[fila]}
+                                           : Celda{QString::number(c.numeros[fila]), 0};
+    if (f.tipo == TipoCelda::Numero)
+        return {{}, c.textos[fila].toDouble()};
+    return {c.textos[fila], 0};
+}
+
+Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno& d) {
+    Hoja h;
+    h.nombre = QStringLiteral("Movimientos");
+    h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
+                  {QStringLiteral("Nombre"), TipoCelda::Texto}};
+    std::vector<Fuente> fuentes;
+    for (const ColumnaDiseno& c : d.columnas) {
+        const int i = datos->tabla.Indice(c.campo);
+        TipoCelda tipo = TipoCelda::Texto;
+        if (c.formato == FormatoCampo::Importe)
+            tipo = TipoCelda::Numero;
+        else if (c.formato == FormatoCampo::Fecha)
+            tipo = TipoCelda::Fecha;
+        h.columnas.push_back({c.titulo, tipo});
+        fuentes.push_back({i, tipo});
+    }
+    // The group of each printed row.
+    auto grupos = std::make_shared<std::vector<std::size_t>>(datos->orden.size());
+    for (std::size_t g = 0; g < datos->grupos.size(); ++g) {
+        for (std::size_t i = datos->grupos[g].desde; i < datos->grupos[g].hasta; ++i)
+            (*grupos)[i] = g;
+    }
+    h.filas = datos->orden.size();
+    h.celda = [datos, grupos, fuentes](std::size_t fila, std::size_t columna) -> Celda {
+        const GrupoDatos& g = datos->grupos[(*grupos)[fila]];
+        if (columna == 0)
+            return {g.clave, 0};
+        if (columna == 1)
+            return {g.nombre, 0};
+        return Valor(datos->tabla, fuentes[columna - 2], datos->orden[fila]);
+    };
+    return h;
+}
+
+Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos, const Diseno& d) {
+    Hoja h;
+    h.nombre = QStringLiteral("Resumen");
+    h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
+                  {QStringLiteral("Nombre"), TipoCelda::Texto}};
+    const TablaDatos& t = datos->tabla;
+    const int inicial = t.Indice(d.campoSaldoInicial);
+    const int final = t.Indice(d.campoSaldoFinal);
+    if (inicial >= 0)
+        h.columnas.push_back({d.etiquetaSaldoInicial, TipoCelda::Numero});
+    std::vector<int> totales;
+    for (const ColumnaDiseno& c : d.columnas) {
+        const int i = t.Indice(c.campo);
+        if (c.total && i >= 0 && t.columnas[std::size_t(i)].numerica) {
+            h.columnas.push_back({c.titulo, TipoCelda::Numero});
+            totales.push_back(i);
+        }
+    }
+    if (final >= 0)
+        h.columnas.push_back({d.etiquetaSaldoFinal, TipoCelda::Numero});
+    // One row of numbers per group, summed in printed order as the paper sums them.
+    auto numeros = std::make_shared<std::vector<std::vector<double>>>();
+    for (const GrupoDatos& g : datos->grupos) {
+        std::vector<double> fila;
+        if (inicial >= 0)
+            fila.push_back(t.columnas[std::size_t(inicial)].numeros[datos->orden[g.desde]]);
+        for (const int i : totales) {
+            double suma = 0;
+            for (std::size_t k = g.desde; k < g.hasta; ++k)
+                suma += t.columnas[std::size_t(i)].numeros[datos->orden[k]];
+            fila.push_back(suma);
+        }
+        if (final >= 0)
+            fila.push_back(t.columnas[std::size_t(final)].numeros[datos->orden[g.hasta - 1]]);
+        numeros->push_back(std::move(fila));
+    }
+    h.filas = datos->grupos.size();
+    h.celda = [datos, numeros](std::size_t fila, std::size_t columna) -> Celda {
+        const GrupoDatos& g = datos->grupos[fila];
+        if (columna == 0)
+            return {g.clave, 0};
+        if (columna == 1)
+            return {g.nombre, 0};
+        return {{}, (*numeros)[fila][columna - 2]};
+    };
+    return h;
+}
+
+ErrorMotor NoSeEscribe(const QString& ruta, const QString& motivo) {
+    return ErrorMotor(errores::ErrorSalida,
+                      QStringLiteral("No se puede escribir «%1»: %2").arg(ruta, motivo));
+}
+
+// Text for libxlsxwriter, which takes UTF-8; kept alive while the workbook is written.
+class Textos {
+public:
+    const char* operator()(const QString& t) {
+        textos_.push_back(t.toUtf8());
+        return textos_.back().constData();
+    }
+
+private:
+    std::vector<QByteArray> textos_;
+};
+
+// A workbook being written; closed (and freed) whatever happens.
+class Libro {
+public:
+    explicit Libro(const QByteArray& ruta) : libro_(workbook_new(ruta.constData())) {}
+    ~Libro() {
+        if (libro_)
+            workbook_close(libro_);
+    }
+    Libro(const Libro&) = delete;
+    Libro& operator=(const Libro&) = delete;
+    lxw_workbook* get() const { return libro_; }
+    lxw_error Cierra() {
+        const lxw_error e = workbook_close(libro_);
+        libro_ = nullptr;
+        return e;
+    }
+
+private:
+    lxw_workbook* libro_;
+};
+
+void EscribeHoja(lxw_workbook* libro, const Hoja& h, Textos& texto, lxw_format* titulo,
+                 lxw_format* numero, lxw_format* fecha) {
+    lxw_worksheet* hoja = workbook_add_worksheet(libro, texto(h.nombre));
+    if (!hoja)
+        throw std::runtime_error("worksheet");
+    const auto columnas = lxw_col_t(h.columnas.size());
+    for (lxw_col_t c = 0; c < columnas; ++c) {
+        const ColumnaHoja& col = h.columnas[c];
+        worksheet_write_string(hoja, 0, c, texto(col.titulo), titulo);
+        const double ancho = col.tipo == TipoCelda::Numero ? 15 : c == 1 ? 32 : 12;
+        worksheet_set_column(hoja, c, c, ancho,
+                             col.tipo == TipoCelda::Numero  ? numero
+                             : col.tipo == TipoCelda::Fecha ? fecha
+                                                            : nullptr);
+    }
+    for (std::size_t f = 0; f < h.filas; ++f) {
+        const auto fila = lxw_row_t(f + 1);
+        for (lxw_col_t c = 0; c < columnas; ++c) {
+            const Celda v = h.celda(f, c);
+            switch (h.columnas[c].tipo) {
+            case TipoCelda::Numero:
+                worksheet_write_number(hoja, fila, c, v.numero, numero);
+                break;
+            case TipoCelda::Fecha: {
+                const QDate d = QDate::fromString(v.texto, Qt::ISODate);
+                if (d.isValid()) {
+                    lxw_datetime dt{d.year(), d.month(), d.day(), 0, 0, 0.0};
+                    worksheet_write_datetime(hoja, fila, c, &dt, fecha);
+                } else if (!v.texto.isEmpty()) {
+                    worksheet_write_string(hoja, fila, c, texto(v.texto), nullptr);
+                }
+                break;
+            }
+            case TipoCelda::Texto:
+                if (!v.texto.isEmpty()) {
+                    // The strings go into the workbook's shared table right away.
+                    const QByteArray utf8 = v.texto.toUtf8();
+                    worksheet_write_string(hoja, fila, c, utf8.constData(), nullptr);
+                }
+                break;
+            }
+        }
+    }
+    worksheet_freeze_panes(hoja, 1, 0);
+    if (columnas > 0)
+        worksheet_autofilter(hoja, 0, 0, lxw_row_t(h.filas), columnas - 1);
+}
+
+} // namespace
+
+std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno& diseno) {
+    return {Movimientos(datos, diseno), Resumen(datos, diseno)};
+}
+
+void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta) {
+    if (ruta.isEmpty())
+        throw NoSeEscribe(ruta, QStringLiteral("no se dio el nombre del archivo."));
+    const QFileInfo destino(ruta);
+    // Written beside the target, then put in its place, so a failure leaves the old file.
+    QTemporaryFile temporal(destino.absolutePath() + QStringLiteral("/.quiltaro-XXXXXX.xlsx"));
+    if (!temporal.open())
+        throw NoSeEscribe(ruta, temporal.errorString());
+    temporal.close();
+    const QByteArray nombre = QFile::encodeName(temporal.fileName());
+    {
+        Libro libro(nombre);
+        if (!libro.get())
+            throw NoSeEscribe(ruta, QStringLiteral("no se pudo crear el libro."));
+        Textos texto;
+        lxw_format* titulo = workbook_add_format(libro.get());
+        format_set_bold(titulo);
+        lxw_format* numero = workbook_add_format(libro.get());
+        format_set_num_format(numero, "#,##0.00");
+        lxw_format* fecha = workbook_add_format(libro.get());
+        format_set_num_format(fecha, "dd/mm/yyyy");
+        try {
+            for (const Hoja& h : hojas)
+                EscribeHoja(libro.get(), h, texto, titulo, numero, fecha);
+        } catch (const std::runtime_error&) {
+            throw NoSeEscribe(ruta, QStringLiteral("no se pudo crear una hoja."));
+        }
+        const lxw_error e = libro.Cierra();
+        if (e != LXW_NO_ERROR)
+            throw NoSeEscribe(ruta, QString::fromUtf8(lxw_strerror(e)));
+    }
+    std::error_code error;
+    std::filesystem::rename(nombre.constData(), QFile::encodeName(ruta).constData(), error);
+    if (error)
+        throw NoSeEscribe(ruta, QString::fromLocal8Bit(error.message().c_str()));
+    temporal.setAutoRemove(false);
+    QFile::setPermissions(ruta, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::ReadOther);
+}
+
+QString CampoCsv(const QString& texto) {
+    if (!texto.contains(QLatin1Char(',')) && !texto.contains(QLatin1Char('"')) &&
+        !texto.contains(QLatin1Char('\n')) && !texto.contains(QLatin1Char('\r')))
+        return texto;
+    QString t = texto;
+    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + t + QLatin1Char('"');
+}
+
+QString NumeroCsv(double valor) {
+    char texto[64];
+    const auto r = std::to_chars(texto, texto + sizeof(texto), valor);
+    return QString::fromLatin1(texto, r.ptr - texto);
+}
+
+void EscribeCsv(const Hoja& h, const QString& ruta) {
+    QSaveFile archivo(ruta);
+    if (ruta.isEmpty() || !archivo.open(QIODevice::WriteOnly))
+        throw NoSeEscribe(ruta, archivo.errorString());
+    QByteArray bloque("\xEF\xBB\xBF");
+    auto linea = [&](const QStringList& campos) {
+        bloque += campos.join(QLatin1Char(',')).toUtf8();
+        bloque += "\r\n";
+        if (bloque.size() > (1 << 20)) {
+            archivo.write(bloque);
+            bloque.clear();
+        }
+    };
+    QStringList campos;
+    for (const ColumnaHoja& c : h.columnas)
+        campos << CampoCsv(c.titulo);
+    linea(campos);
+    for (std::size_t f = 0; f < h.filas; ++f) {
+        campos.clear();
+        for (std::size_t c = 0; c < h.columnas.size(); ++c) {
+            const Celda v = h.celda(f, c);
+            campos << (h.columnas[c].tipo == TipoCelda::Numero ? NumeroCsv(v.numero)
+                                                               : CampoCsv(v.texto));
+        }
+        linea(campos);
+    }
+    archivo.write(bloque);
+    if (!archivo.commit())
+        throw NoSeEscribe(ruta, archivo.errorString());
+}
+
+} // namespace motor

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "reportengine/DatosReporte.h"
+#include "reportengine/Plantilla.h"
+
+#include <QString>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace motor {
+
+// The report as plain tables, for the spreadsheet and CSV exports: built from the rows the
+// engine read and sorted, never from SQL.
+enum class TipoCelda { Texto, Fecha, Numero };
+
+struct Celda {
+    QString texto; // texts; dates as "yyyy-mm-dd"
+    double numero = 0;
+};
+
+struct ColumnaHoja {
+    QString titulo;
+    TipoCelda tipo = TipoCelda::Texto;
+};
+
+struct Hoja {
+    QString nombre;
+    std::vector<ColumnaHoja> columnas;
+    std::size_t filas = 0;
+    std::function<Celda(std::size_t fila, std::size_t columna)> celda;
+};
+
+// "Movimientos": one row per printed row, in printed order: the group's key and name, then the
+// layout's columns (amounts as the stored numbers). "Resumen": one row per group: key, name,
+// opening balance, the group's totals, closing balance.
+std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno& diseno);
+
+// Writes the sheets as an .xlsx workbook: headings frozen and filtered, numbers with two
+// decimals, dates as dates. Replaces the file only when the whole workbook is written. Fails
+// with ErrorSalida.
+void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta);
+
+// Writes one sheet as CSV text (RFC 4180: commas, CRLF, quotes where needed), UTF-8 with a
+// byte-order mark; numbers with a point, no thousands separator, the shortest text that reads
+// back as the same double. Replaces the file only when all is written. Fails with ErrorSalida.
+void EscribeCsv(const Hoja& hoja, const QString& ruta);
+
+// One CSV field.
+QString CampoCsv(const QString& texto);
+// The shortest text that reads back as exactly this double ("0.1", "1e-07", "-0").
+QString NumeroCsv(double valor);
+
+} // namespace motor

@@ -1,0 +1,251 @@
+// The preview's exports, read back with real readers (openpyxl and Python's csv) and compared
+// value by value with the working table: the CSV's numbers bit for bit, the workbook's to the
+// 15 significant digits a spreadsheet shows.
+#include "ApoyoMotor.h"
+#include "reportengine/ErroresMotor.h"
+#include "reportengine/MotorReporte.h"
+#include "reportengine/VistaPrevia.h"
+#include "tests/support/EntornoPrueba.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace p = motor::propiedad;
+
+const QString Nombre = QStringLiteral("Doña Inés, \"La Güera\"");
+
+// The rows as stored, and the order the report must print them in.
+struct Tabla {
+    std::vector<prueba::Movimiento> filas;
+    std::vector<std::size_t> impresas;
+};
+
+Tabla Datos() {
+    // Each customer's chain in walk order; two rows of C001 tie on date and time.
+    std::vector<prueba::Movimiento> c001{
+        {"C001", "2024-05-01", "09:00:00", "Remisión", "R-1", 3.0000000020000006, 0, 0},
+        {"c001", "2024-05-01", "09:00:00", "Pago", "P,1", 0, 0, 0.1},
+        {"C001", "2024-05-03", "08:00:00", "Devolución", "D\"1", 0, 1e-7, 0},
+        {"c001", "2024-05-04", "10:00:00", "Factura", "F-1", 123456789.12345678, 0, 0}};
+    std::vector<prueba::Movimiento> a2{
+        {"A2", "2024-05-01", "12:00:00", "Remisión", "R-2", 1.0 / 3, 0, 0},
+        {"A2", "2024-05-02", "12:00:00", "Pago", "P-2", 0, 0, -0.5}};
+    for (auto* cadena : {&c001, &a2}) {
+        double saldo = cadena == &c001 ? 29327.1 : 0.0;
+        for (prueba::Movimiento& m : *cadena) {
+            m.anterior = saldo;
+            saldo = saldo + m.ventas - m.devoluciones - m.pagos;
+            m.actual = saldo;
+        }
+    }
+    // Stored: F-1, P-2, R-1, R-2, P,1, D"1; printed: A2's rows, then C001's.
+    Tabla t;
+    t.filas = {c001[3], a2[1], c001[0], a2[0], c001[1], c001[2]};
+    t.impresas = {3, 1, 2, 4, 5, 0};
+    return t;
+}
+
+class Exporta : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        datos_.Cliente(QStringLiteral("c001"), Nombre);
+        tabla_ = Datos();
+        datos_.Movimientos(tabla_.filas);
+        clave_ = datos_
+                     .Columna(QStringLiteral("SELECT Cliente FROM tmpravesta GROUP BY Cliente "
+                                             "HAVING Cliente='C001'"))
+                     .value(0);
+        ASSERT_FALSE(clave_.isEmpty());
+        m_.Propiedad(p::ArchivoReporte, prueba::EscribeMovimientos(dir_.path()));
+        m_.Propiedad(p::Conexion, datos_.textoConexion());
+        m_.PropiedadIndexada(p::Ubicacion, 0, datos_.base() + QStringLiteral(".tmpravesta"));
+        m_.PropiedadIndexada(p::Ubicacion, 1, datos_.base() + QStringLiteral(".clientes"));
+        m_.Propiedad(p::Destino, 0);
+        m_.Propiedad(p::Accion, 1);
+        ASSERT_NE(m_.ultimaVista(), nullptr);
+    }
+
+    QJsonObject Lee(const char* tipo, const QString& ruta) {
+        const QString salida = prueba::Ejecuta(
+            QStringLiteral(QUILTARO_PYTHON3),
+            {QStringLiteral(QUILTARO_LEE_EXPORTACION), QString::fromLatin1(tipo), ruta});
+        return QJsonDocument::fromJson(salida.toUtf8()).object();
+    }
+
+    // Code and name of a stored row's group.
+    QString Clave(std::size_t fila) const {
+        return tabla_.filas[fila].cliente.startsWith(QLatin1Char('A')) ? QStringLiteral("A2")
+                                                                       : clave_;
+    }
+    QString NombreDe(std::size_t fila) const {
+        return tabla_.filas[fila].cliente.startsWith(QLatin1Char('A')) ? QString() : Nombre;
+    }
+    static std::vector<double> Numeros(const prueba::Movimiento& m) {
+        return {m.ventas, m.devoluciones, m.pagos, m.anterior, m.actual};
+    }
+
+    QTemporaryDir dir_;
+    prueba::DatosReporte datos_;
+    Tabla tabla_;
+    QString clave_;
+    motor::MotorReporte m_;
+};
+
+const QStringList Encabezados{"Cliente",    "Nombre",         "Fecha",       "Hora",
+                              "Movimiento", "Folio",          "Ventas",      "Devoluciones",
+                              "Pagos",      "Saldo anterior", "Saldo actual"};
+
+QString Quince(double v) {
+    return QString::number(v, 'g', 15);
+}
+
+TEST_F(Exporta, CsvConCadaNumeroBitABit) {
+    const QString ruta = dir_.filePath(QStringLiteral("reporte.csv"));
+    m_.ultimaVista()->ExportaCsv(ruta);
+    const QJsonObject csv = Lee("csv", ruta);
+    EXPECT_TRUE(csv[QStringLiteral("bom")].toBool());
+    const QJsonArray filas = csv[QStringLiteral("filas")].toArray();
+    ASSERT_EQ(filas.size(), qsizetype(tabla_.filas.size() + 1));
+    QStringList encabezados;
+    for (const QJsonValue v : filas[0].toArray())
+        encabezados << v.toString();
+    EXPECT_EQ(encabezados, Encabezados);
+    for (std::size_t i = 0; i < tabla_.impresas.size(); ++i) {
+        const std::size_t k = tabla_.impresas[i];
+        const prueba::Movimiento& m = tabla_.filas[k];
+        const QJsonArray f = filas[qsizetype(i + 1)].toArray();
+        ASSERT_EQ(f.size(), 11) << i;
+        const QStringList textos{Clave(k), NombreDe(k), m.fecha, m.hora, m.movimiento, m.folio};
+        for (int c = 0; c < 6; ++c)
+            EXPECT_EQ(f[c].toString(), textos[c]) << "fila " << i << " columna " << c;
+        const std::vector<double> numeros = Numeros(m);
+        for (int c = 0; c < 5; ++c) {
+            const std::string texto = f[6 + c].toString().toStdString();
+            double leido = 0;
+            const auto r = std::from_chars(texto.data(), texto.data() + texto.size(), leido);
+            EXPECT_TRUE(r.ec == std::errc() && r.ptr == texto.data() + texto.size()) << texto;
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(leido),
+                      std::bit_cast<std::uint64_t>(numeros[std::size_t(c)]))
+                << "fila " << i << " columna " << 6 + c << ": " << texto;
+        }
+    }
+    // RFC 4180 line ends; a point for decimals, no thousands separator.
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.contains("\r\n"));
+    EXPECT_FALSE(bytes.contains("123,456"));
+    EXPECT_TRUE(bytes.contains("123456789.12345678"));
+}
+
+TEST_F(Exporta, LibroConMovimientosYResumen) {
+    const QString ruta = dir_.filePath(QStringLiteral("reporte.xlsx"));
+    m_.ultimaVista()->ExportaXlsx(ruta);
+    const QJsonArray hojas = Lee("xlsx", ruta)[QStringLiteral("hojas")].toArray();
+    ASSERT_EQ(hojas.size(), 2);
+
+    const QJsonObject mov = hojas[0].toObject();
+    EXPECT_EQ(mov[QStringLiteral("nombre")].toString(), QStringLiteral("Movimientos"));
+    EXPECT_EQ(mov[QStringLiteral("congelada")].toString(), QStringLiteral("A2"));
+    EXPECT_EQ(mov[QStringLiteral("filtro")].toString(),
+              QStringLiteral("A1:K%1").arg(tabla_.filas.size() + 1));
+    const QJsonArray filas = mov[QStringLiteral("filas")].toArray();
+    const QJsonArray formatos = mov[QStringLiteral("formatos")].toArray();
+    ASSERT_EQ(filas.size(), qsizetype(tabla_.filas.size() + 1));
+    QStringList encabezados;
+    for (const QJsonValue v : filas[0].toArray())
+        encabezados << v.toString();
+    EXPECT_EQ(encabezados, Encabezados);
+    for (std::size_t i = 0; i < tabla_.impresas.size(); ++i) {
+        const std::size_t k = tabla_.impresas[i];
+        const prueba::Movimiento& m = tabla_.filas[k];
+        const QJsonArray f = filas[qsizetype(i + 1)].toArray();
+        const QJsonArray formas = formatos[qsizetype(i + 1)].toArray();
+        EXPECT_EQ(f[0].toString(), Clave(k));
+        if (NombreDe(k).isEmpty())
+            EXPECT_TRUE(f[1].isNull()) << i;
+        else
+            EXPECT_EQ(f[1].toString(), NombreDe(k));
+        EXPECT_EQ(f[2].toString(), m.fecha); // read back as a date
+        EXPECT_EQ(formas[2].toString(), QStringLiteral("dd/mm/yyyy"));
+        EXPECT_EQ(f[3].toString(), m.hora);
+        EXPECT_EQ(f[4].toString(), m.movimiento);
+        EXPECT_EQ(f[5].toString(), m.folio);
+        const std::vector<double> numeros = Numeros(m);
+        for (int c = 0; c < 5; ++c) {
+            ASSERT_TRUE(f[6 + c].isDouble()) << i << " " << c;
+            EXPECT_EQ(Quince(f[6 + c].toDouble()), Quince(numeros[std::size_t(c)]))
+                << "fila " << i << " columna " << 6 + c;
+            EXPECT_EQ(formas[6 + c].toString(), QStringLiteral("#,##0.00"));
+        }
+    }
+
+    const QJsonObject res = hojas[1].toObject();
+    EXPECT_EQ(res[QStringLiteral("nombre")].toString(), QStringLiteral("Resumen"));
+    const QJsonArray resumen = res[QStringLiteral("filas")].toArray();
+    ASSERT_EQ(resumen.size(), 3);
+    QStringList titulos;
+    for (const QJsonValue v : resumen[0].toArray())
+        titulos << v.toString();
+    EXPECT_EQ(titulos, (QStringList{"Cliente", "Nombre", "Saldo inicial", "Ventas", "Devoluciones",
+                                    "Pagos", "Saldo final"}));
+    // One row per customer, from the rows in printed order.
+    std::size_t desde = 0;
+    for (int g = 0; g < 2; ++g) {
+        const std::size_t hasta = g == 0 ? 2 : 6;
+        const prueba::Movimiento& primera = tabla_.filas[tabla_.impresas[desde]];
+        const prueba::Movimiento& ultima = tabla_.filas[tabla_.impresas[hasta - 1]];
+        double v = 0, d = 0, pa = 0;
+        for (std::size_t i = desde; i < hasta; ++i) {
+            v += tabla_.filas[tabla_.impresas[i]].ventas;
+            d += tabla_.filas[tabla_.impresas[i]].devoluciones;
+            pa += tabla_.filas[tabla_.impresas[i]].pagos;
+        }
+        const QJsonArray f = resumen[g + 1].toArray();
+        EXPECT_EQ(f[0].toString(), g == 0 ? QStringLiteral("A2") : clave_);
+        const std::vector<double> esperado{primera.anterior, v, d, pa, ultima.actual};
+        for (int c = 0; c < 5; ++c)
+            EXPECT_EQ(Quince(f[2 + c].toDouble()), Quince(esperado[std::size_t(c)])) << g << c;
+        desde = hasta;
+    }
+}
+
+TEST_F(Exporta, CarpetaQueNoExisteEsErrorDeSalida) {
+    for (const bool xlsx : {true, false}) {
+        const QString ruta = dir_.filePath(QStringLiteral("no/hay/reporte.") +
+                                           (xlsx ? QStringLiteral("xlsx") : QStringLiteral("csv")));
+        try {
+            if (xlsx)
+                m_.ultimaVista()->ExportaXlsx(ruta);
+            else
+                m_.ultimaVista()->ExportaCsv(ruta);
+            ADD_FAILURE() << "sin error " << xlsx;
+        } catch (const motor::ErrorMotor& e) {
+            EXPECT_EQ(e.numero(), motor::errores::ErrorSalida);
+        }
+    }
+}
+
+TEST_F(Exporta, UnLibroQueNoSePuedePonerEnSuLugarDejaLoQueHabia) {
+    // The name is taken by a folder: the export fails and leaves the folder and no scraps.
+    const QString ruta = dir_.filePath(QStringLiteral("reporte.xlsx"));
+    ASSERT_TRUE(QDir().mkpath(ruta + QStringLiteral("/dentro")));
+    EXPECT_THROW(m_.ultimaVista()->ExportaXlsx(ruta), motor::ErrorMotor);
+    EXPECT_TRUE(QFileInfo(ruta + QStringLiteral("/dentro")).isDir());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("quiltaro.rpt")});
+}
+
+} // namespace
