@@ -127,7 +127,8 @@ protected:
         return qm::BasesDD().HayTabla("tmpravesta", cn);
     }
     void Marca() const {
-        Principal().Execute("INSERT INTO tmpravesta (Cliente, Folio) VALUES ('MARCA', 'x')");
+        Principal().Execute(
+            "INSERT INTO tmpravesta (Cliente, Fecha, Folio) VALUES ('MARCA', '2024-01-01', 'x')");
     }
     bool Marcada() const {
         return Principal()

@@ -1,0 +1,150 @@
+// Several copies of the program on one host database share its working copy: their Prints
+// (build and read) and exits run at once on connections of their own, under the named lock;
+// each Print reads only its own request's rows.
+#include "host/Error.h"
+#include "tests/movements/CopiaCompartida.h"
+
+#include <atomic>
+#include <barrier>
+#include <gtest/gtest.h>
+
+namespace prueba {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ImpresionesALaVez, ElBloqueoEsUnoPorBaseDeDatos) {
+    Compartida una;
+    Compartida otra;
+    Copia a{una};
+    Copia b{una};
+    Copia c{otra};
+    EXPECT_EQ(movimientos::NombreBloqueoCopia(a.cn),
+              "quiltaro.tmpravesta." + una.principal.nombre());
+    EXPECT_EQ(movimientos::NombreBloqueoCopia(a.cn), movimientos::NombreBloqueoCopia(b.cn));
+    const movimientos::BloqueoCopia deA(a.cn, 0s);
+    ASSERT_TRUE(deA.tomado());
+    // Another copy on the same database must wait; one on another database need not.
+    EXPECT_FALSE(movimientos::BloqueoCopia(b.cn, 0s).tomado());
+    EXPECT_EQ(c.Imprime("C2", {}, 0s), otra.esperadas["C2"]);
+}
+
+TEST(ImpresionesALaVez, DosImpresionesALaVezCadaUnaLeeSoloLaSuya) {
+    Compartida compartida;
+    Copia a{compartida};
+    Copia b{compartida};
+    std::atomic<bool> aConstruyo{false};
+    std::future<std::optional<Filas>> deB;
+    // A has built C1's rows and is about to read them when B presses Print for C2.
+    auto deA = EnOtroHilo([&] {
+        return a.Imprime("C1", [&] {
+            aConstruyo = true;
+            if (!compartida.Esperando(1))
+                throw std::runtime_error("B no llegó a esperar la tabla");
+        });
+    });
+    while (!aConstruyo && deA.wait_for(10ms) != std::future_status::ready) {
+    }
+    deB = EnOtroHilo([&] { return b.Imprime("C2"); });
+    EXPECT_EQ(deA.get(), compartida.esperadas["C1"]);
+    EXPECT_EQ(deB.get(), compartida.esperadas["C2"]);
+    // What is stored stays: the last Print's rows, until the next Print or the exit.
+    EXPECT_EQ(compartida.Cuenta(), 3);
+    EXPECT_EQ(compartida.Cuenta(" WHERE Cliente = 'C2'"), 3);
+}
+
+TEST(ImpresionesALaVez, MuchasImpresionesALaVez) {
+    Compartida compartida;
+    Copia a{compartida};
+    Copia b{compartida};
+    for (int vuelta = 0; vuelta < 10; ++vuelta) {
+        SCOPED_TRACE(vuelta);
+        std::barrier juntos(2);
+        auto imprime = [&](Copia& copia, const QString& cliente) {
+            return EnOtroHilo([&, cliente] {
+                juntos.arrive_and_wait();
+                return copia.Imprime(cliente);
+            });
+        };
+        auto deA = imprime(a, "C1");
+        auto deB = imprime(b, "C2");
+        EXPECT_EQ(deA.get(), compartida.esperadas["C1"]);
+        EXPECT_EQ(deB.get(), compartida.esperadas["C2"]);
+    }
+}
+
+TEST(ImpresionesALaVez, UnaSalidaJuntoAUnaImpresion) {
+    Compartida compartida;
+    Copia a{compartida};
+    Copia b{compartida};
+    std::future<bool> salida;
+    // B closes its program while A prints: B's drop waits until A's report has read the table.
+    const std::optional<Filas> leidas = a.Imprime("C1", [&] {
+        salida = EnOtroHilo([&] { return b.Sale(60s); });
+        if (!compartida.Esperando(1))
+            throw std::runtime_error("la salida no llegó a esperar la tabla");
+    });
+    EXPECT_EQ(leidas, compartida.esperadas["C1"]);
+    EXPECT_TRUE(salida.get());
+    EXPECT_FALSE(compartida.HayCopia());
+
+    // A's next Print makes the copy again, from ravesta's definition as it is now.
+    qm::Conexion cnReportes = Conecta(compartida.reportes.nombre());
+    cnReportes.Execute("ALTER TABLE ravesta ADD COLUMN Nota varchar(20) NOT NULL DEFAULT ''");
+    EXPECT_EQ(a.Imprime("C2"), compartida.esperadas["C2"]);
+    EXPECT_TRUE(compartida.CopiaComoRavesta());
+    EXPECT_TRUE(compartida.Columnas(compartida.principal.nombre(), "tmpravesta")
+                    .contains("Nota varchar(20)"));
+}
+
+TEST(ImpresionesALaVez, UnaSegundaImpresionEsperaYSeRinde) {
+    Compartida compartida;
+    Copia otra{compartida};
+    Copia a{compartida};
+    compartida.Marca();
+    std::optional<movimientos::BloqueoCopia> bloqueo(std::in_place, otra.cn, 0s);
+    ASSERT_TRUE(bloqueo->tomado());
+    bool leyo = false;
+    EXPECT_EQ(a.Imprime(
+                  "C1", [&] { leyo = true; }, 1s),
+              std::nullopt);
+    // Nothing was built nor read.
+    EXPECT_FALSE(leyo);
+    EXPECT_TRUE(compartida.Marcada());
+    EXPECT_EQ(compartida.Cuenta(), 1);
+    bloqueo.reset();
+    EXPECT_EQ(a.Imprime("C1", {}, 1s), compartida.esperadas["C1"]);
+}
+
+TEST(ImpresionesALaVez, UnaImpresionTrasLaSalidaDeOtraCopiaRehaceLaTabla) {
+    Compartida compartida;
+    Copia a{compartida};
+    Copia b{compartida};
+    a.Arranca();
+    b.Arranca();
+    ASSERT_TRUE(b.Sale());
+    ASSERT_FALSE(compartida.HayCopia());
+    EXPECT_EQ(a.Imprime("C1"), compartida.esperadas["C1"]);
+    EXPECT_TRUE(compartida.CopiaComoRavesta());
+}
+
+TEST(ImpresionesALaVez, UnaSesionPerdidaDuranteLaConstruccionNoLee) {
+    Compartida compartida;
+    Copia a{compartida};
+    qm::Conexion mira = Conecta();
+    const long long id = a.cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toLongLong();
+    bool leyo = false;
+    try {
+        movimientos::ImprimeConCopia(
+            a.BasesDD, a.cn, a.cSQL,
+            [&] { mira.Execute(QStringLiteral("KILL CONNECTION %1").arg(id)); },
+            [&] { leyo = true; }, 1s, compartida.reportes.nombre());
+        FAIL() << "una impresión sin su bloqueo siguió";
+    } catch (const qm::Error& e) {
+        EXPECT_EQ(e.numero(), 2006);
+    }
+    EXPECT_FALSE(leyo);
+}
+
+} // namespace
+} // namespace prueba
