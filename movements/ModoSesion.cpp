@@ -36,6 +36,13 @@ QString SinFechaCero(const QString& modo) {
     return partes.join(QLatin1Char(','));
 }
 
+QString PorFilas(const QString& modo) {
+    if (!EsEstricto(modo) ||
+        modo.split(QLatin1Char(',')).contains(QLatin1String("STRICT_ALL_TABLES")))
+        return modo;
+    return modo + QStringLiteral(",STRICT_ALL_TABLES");
+}
+
 bool EsEstricto(const QString& modo) {
     const QStringList partes = modo.split(QLatin1Char(','));
     return partes.contains(QLatin1String("STRICT_TRANS_TABLES")) ||

@@ -29,6 +29,11 @@ private:
 // NO_ZERO_IN_DATE and TRADITIONAL, which holds them. The rest, strictness included, stays.
 QString SinFechaCero(const QString& modo);
 
+// A strict mode with STRICT_ALL_TABLES added, so that a statement of many rows stops at its
+// first refused row on any engine, keeping the rows before it as inserts of one row each
+// would; a lenient mode as it is.
+QString PorFilas(const QString& modo);
+
 // True when the mode makes a statement fail on a value a column refuses.
 bool EsEstricto(const QString& modo);
 
