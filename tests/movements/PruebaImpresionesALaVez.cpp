@@ -3,8 +3,10 @@
 // each Print reads only its own request's rows.
 #include "host/Error.h"
 #include "tests/movements/CopiaCompartida.h"
+#include "tests/support/LenguajeMySQL55.h"
 #include "tests/support/PerfilesDatos.h"
 
+#include <QRegularExpression>
 #include <atomic>
 #include <barrier>
 #include <gtest/gtest.h>
@@ -149,6 +151,51 @@ TEST(ImpresionesALaVez, UnaSesionPerdidaDuranteLaConstruccionNoLee) {
         EXPECT_EQ(e.numero(), 2006);
     }
     EXPECT_FALSE(leyo);
+}
+
+// Before MySQL 5.7 a session holds one named lock at most, and taking a second gives up the
+// first: the program takes one name only, never while it holds it, and whatever it does to the
+// working copy on its session happens while it holds it; all of it in MySQL 5.5's language.
+TEST(ImpresionesALaVez, UnSoloBloqueoPorSesionQueCubreTodoLoQueTocaLaCopia) {
+    Compartida compartida;
+    Copia a{compartida};
+    Copia b{compartida};
+    QStringList enviadas;
+    a.cn.PonObservador([&](const QString& sql) { enviadas << sql; });
+    a.Arranca();
+    EXPECT_EQ(a.Imprime("C1"), compartida.esperadas["C1"]);
+    ASSERT_TRUE(b.Sale());
+    EXPECT_EQ(a.Imprime("C2"), compartida.esperadas["C2"]);
+    ASSERT_TRUE(a.Sale());
+    a.cn.PonObservador({});
+
+    LenguajeMySQL55 lenguaje;
+    const QRegularExpression toma(QStringLiteral("GET_LOCK\\('([^']*)'"));
+    QStringList nombres;
+    bool tenido = false;
+    int tocanLaCopia = 0;
+    for (const QString& sql : enviadas) {
+        SCOPED_TRACE(sql.left(200).toStdString());
+        EXPECT_EQ(lenguaje.Revisa(sql).join("; ").toStdString(), "");
+        const QRegularExpressionMatch m = toma.match(sql);
+        if (m.hasMatch()) {
+            EXPECT_FALSE(tenido) << "un segundo GET_LOCK sin soltar el primero";
+            tenido = true;
+            nombres << m.captured(1);
+        } else if (sql.contains(QStringLiteral("RELEASE_LOCK"))) {
+            EXPECT_TRUE(tenido);
+            tenido = false;
+        } else if (sql.contains(QStringLiteral("tmpravesta"), Qt::CaseInsensitive)) {
+            EXPECT_TRUE(tenido) << "la copia se tocó sin el bloqueo";
+            ++tocanLaCopia;
+        }
+    }
+    EXPECT_FALSE(tenido);
+    // Start-up, two Prints (one making the copy again) and the exit.
+    EXPECT_EQ(nombres.size(), 4);
+    nombres.removeDuplicates();
+    EXPECT_EQ(nombres, QStringList{"quiltaro.tmpravesta." + compartida.principal.nombre()});
+    EXPECT_GE(tocanLaCopia, 6);
 }
 
 } // namespace
