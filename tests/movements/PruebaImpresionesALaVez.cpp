@@ -198,5 +198,25 @@ TEST(ImpresionesALaVez, UnSoloBloqueoPorSesionQueCubreTodoLoQueTocaLaCopia) {
     EXPECT_GE(tocanLaCopia, 6);
 }
 
+// A Print that fails while building or while the report reads gives the copy back at once.
+TEST(ImpresionesALaVez, UnaImpresionQueFallaDevuelveLaTabla) {
+    Compartida compartida;
+    Copia a{compartida};
+    Copia b{compartida};
+    const auto falla = [] { throw qm::Error(1146, QStringLiteral("falla de prueba")); };
+    const auto nada = [] {};
+    const struct {
+        const char* caso;
+        std::function<void()> construye, lee;
+    } casos[] = {{"al construir", falla, nada}, {"al leer", nada, falla}};
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        EXPECT_THROW(movimientos::ImprimeConCopia(a.BasesDD, a.cn, a.cSQL, c.construye, c.lee, 0s,
+                                                  compartida.reportes.nombre()),
+                     qm::Error);
+        EXPECT_TRUE(movimientos::BloqueoCopia(b.cn, 0s).tomado());
+    }
+}
+
 } // namespace
 } // namespace prueba
