@@ -87,6 +87,42 @@ double Piso(qm::Conexion& cn, const movimientos::Fuentes& f) {
     });
 }
 
+// Where a build's time goes: the seconds from each kind of statement being sent to the next
+// statement (or the end), summed by the statement's first words.
+class Pasos {
+public:
+    explicit Pasos(qm::Conexion& cn) {
+        reloj_.start();
+        cn.PonObservador([this](const QString& sql) { Marca(sql.simplified().left(28)); });
+    }
+    void Imprime() {
+        Marca(QString());
+        std::printf("  steps:");
+        for (const auto& [nombre, segundos] : pasos_)
+            if (segundos >= 0.005)
+                std::printf(" [%s] %.3f", qPrintable(nombre), segundos);
+        std::printf("\n");
+    }
+
+private:
+    void Marca(const QString& nombre) {
+        const double ahora = reloj_.nsecsElapsed() / 1e9;
+        if (!actual_.isEmpty()) {
+            auto it = std::find_if(pasos_.begin(), pasos_.end(),
+                                   [&](const auto& p) { return p.first == actual_; });
+            if (it == pasos_.end())
+                pasos_.emplace_back(actual_, 0.0), it = pasos_.end() - 1;
+            it->second += ahora - desde_;
+        }
+        actual_ = nombre;
+        desde_ = ahora;
+    }
+    QElapsedTimer reloj_;
+    QString actual_;
+    double desde_ = 0;
+    std::vector<std::pair<QString, double>> pasos_;
+};
+
 void Latencia(Banco& b, const QStringList& claves) {
     qm::Conexion cn = b.Conecta();
     std::vector<double> tiempos;
@@ -119,8 +155,11 @@ void MideTamano(Banco& b, int movimientos, int clientes) {
         const Solicitud s = uno ? Solicitud{"__/__/____", "__/__/____", r.claves.value(1)} : kTodos;
         const auto [rapido, pico] = EnHijo([&] {
             qm::Conexion hijo = b.Conecta();
+            Pasos pasos(hijo);
             QString sql;
             movimientos::GeneraMovimientos(b.objetos(), hijo, sql, s);
+            pasos.Imprime();
+            std::fflush(stdout);
         });
         const long long filas =
             cn.Consulta("SELECT COUNT(*) FROM tmpravesta").Valor(0).toLongLong();
