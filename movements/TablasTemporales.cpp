@@ -91,7 +91,9 @@ void TablasTemporales::CreaSaldos(std::size_t filas) {
     // A MEMORY table finds each row's balances by a hash of its order, many times faster than
     // a MyISAM key when joined; the session's cap on its size is raised to fit (for a moment,
     // some 100 bytes a row), else it would fail as full.
-    const auto tope = static_cast<unsigned long long>(filas) * 100 + 16 * 1024 * 1024;
+    // Rounded up to 64 MB steps, so that few distinct settings are kept for a re-open.
+    constexpr unsigned long long paso = 64ULL * 1024 * 1024;
+    const auto tope = (static_cast<unsigned long long>(filas) * 100 / paso + 1) * paso;
     tamanoMemoria_.emplace(cn_, QStringLiteral("max_heap_table_size"), QString::number(tope), true);
     const QString crea = "CREATE TEMPORARY TABLE " + saldos +
                          " (qm_orden BIGINT NOT NULL PRIMARY KEY, SaldoAnterior DOUBLE NOT NULL, "
