@@ -61,9 +61,11 @@ std::optional<Nulo> PrimerNulo(qm::Conexion& cn, const TablasTemporales& t,
     QStringList esNula;
     for (const QString& c : t.noNulas)
         esNula << c + " IS NULL";
+    // One pass over the rows: walking the key in order would visit them one by one.
     qm::Recordset rs =
         cn.Consulta("SELECT qm_orden, Movimiento, Cliente, Folio, " + esNula.join(",") + " FROM " +
-                    t.movimientos + " WHERE " + esNula.join(" OR ") + " ORDER BY qm_orden LIMIT 1");
+                    t.movimientos + " IGNORE INDEX (PRIMARY) WHERE " + esNula.join(" OR ") +
+                    " ORDER BY qm_orden LIMIT 1");
     if (rs.Eof())
         return std::nullopt;
     QString columna;

@@ -2,10 +2,10 @@
 
 #include "host/Error.h"
 #include "host/Recordset.h"
+#include "movements/Lote.h"
 #include "movements/Preparada.h"
 
 #include <QDate>
-#include <charconv>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -39,33 +39,10 @@ struct Recorrido {
     std::vector<Grupo> grupos;
 };
 
-// Keeps a session variable at a value for a while, then puts it back.
-class Variable {
-public:
-    Variable(qm::Conexion& cn, const QString& nombre, const QString& valor)
-        : cn_(cn), nombre_(nombre) {
-        antes_ = cn_.Consulta("SELECT @@SESSION." + nombre_).Valor(0).toString();
-        cn_.Execute("SET SESSION " + nombre_ + "=" + valor);
-    }
-    ~Variable() {
-        try {
-            cn_.Execute("SET SESSION " + nombre_ + "=" + antes_);
-        } catch (...) {
-        }
-    }
-    Variable(const Variable&) = delete;
-    Variable& operator=(const Variable&) = delete;
-
-private:
-    qm::Conexion& cn_;
-    QString nombre_;
-    QString antes_;
-};
-
 // Each distinct code (its bytes as the connection receives them) to its group, from the
 // server's GROUP BY over the collected codes, which compares them under tmpravesta's collation.
 std::unordered_map<QByteArray, int> MapaDeGrupos(qm::Conexion& cn, const TablasTemporales& t) {
-    Variable largo(cn, QStringLiteral("group_concat_max_len"), QStringLiteral("1048576"));
+    VariableDeSesion largo(cn, QStringLiteral("group_concat_max_len"), QStringLiteral("1048576"));
     qm::Recordset rs =
         cn.Consulta("SELECT GROUP_CONCAT(DISTINCT HEX(CONVERT(Cliente USING utf8mb4))) FROM " +
                     t.movimientos + " GROUP BY Cliente");
@@ -165,22 +142,12 @@ void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos) {
             g.inicial = 0.0;
 }
 
-// The shortest text that reads back as the same double, with an exponent: without one, a
-// literal with a point would be a DECIMAL.
-void AgregaDoble(QByteArray& texto, double v) {
-    char numero[32];
-    const auto r = std::to_chars(numero, numero + sizeof numero, v, std::chars_format::scientific);
-    texto.append(numero, r.ptr - numero);
-}
-
-// Writes (order, balance before, balance after) of every row into the balances table, in
-// multi-row INSERTs. Groups from the first with a NULL opening balance on get 0 and 0.
-// Gives that group, or nothing.
+// Writes (order, balance before, balance after) of every row into the balances table. Groups
+// from the first with a NULL opening balance on get 0 and 0. Gives that group, or nothing.
 std::optional<std::size_t> EscribeSaldos(qm::Conexion& cn, const TablasTemporales& t,
                                          const Recorrido& r) {
     std::optional<std::size_t> nulo;
-    const QByteArray cabeza = "INSERT INTO " + t.saldos.toLatin1() + " VALUES ";
-    QByteArray lote = cabeza;
+    LoteTriples lote(cn, t.saldos);
     for (std::size_t g = 0; g < r.grupos.size(); ++g) {
         if (!nulo && !r.grupos[g].inicial)
             nulo = g;
@@ -188,40 +155,31 @@ std::optional<std::size_t> EscribeSaldos(qm::Conexion& cn, const TablasTemporale
         double saldo = nulo ? 0 : *r.grupos[g].inicial;
         for (std::size_t i = r.grupos[g].inicio; i < fin; ++i) {
             const double nuevo = nulo ? 0 : saldo + r.filas[i].paso;
-            if (lote.size() > cabeza.size())
-                lote += ',';
-            lote += '(';
-            lote += QByteArray::number(r.filas[i].orden);
-            lote += ',';
-            AgregaDoble(lote, saldo);
-            lote += ',';
-            AgregaDoble(lote, nuevo);
-            lote += ')';
+            lote.Agrega(r.filas[i].orden, saldo, nuevo);
             saldo = nuevo;
-            if (lote.size() >= kTamanoLote) {
-                cn.Execute(QString::fromLatin1(lote));
-                lote = cabeza;
-            }
         }
     }
-    if (lote.size() > cabeza.size())
-        cn.Execute(QString::fromLatin1(lote));
+    lote.Termina();
     return nulo;
 }
 
 } // namespace
 
-void CalculaSaldos(qm::Conexion& cn, const TablasTemporales& t, const qm::libQMCM& libQMCM) {
+void CalculaSaldos(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM& libQMCM) {
     Recorrido r = LeeRecorrido(cn, t, libQMCM);
     SaldosIniciales(cn, r.grupos);
+    t.CreaSaldos(r.filas.size());
     const std::optional<std::size_t> nulo = EscribeSaldos(cn, t, r);
     QStringList recolectadas;
     for (int i = 0; i < kColumnasRecolectadas; ++i)
         recolectadas << "m." + kColumnasTrabajo[i];
-    // Named columns only: any other column of tmpravesta takes its default.
+    // Named columns only: any other column of tmpravesta takes its default. The rows go in
+    // order of addition: a scan of the collected rows gives it, when they are MyISAM's; an
+    // ORDER BY would sort them all again.
     cn.Execute("INSERT INTO tmpravesta (" + kColumnasTrabajo.join(",") + ") SELECT " +
                recolectadas.join(",") + ", s.SaldoAnterior, s.SaldoActual FROM " + t.movimientos +
-               " m JOIN " + t.saldos + " s ON s.qm_orden = m.qm_orden ORDER BY m.qm_orden");
+               " m STRAIGHT_JOIN " + t.saldos + " s ON s.qm_orden = m.qm_orden" +
+               (t.enOrden ? QString() : QStringLiteral(" ORDER BY m.qm_orden")));
     if (nulo)
         throw qm::Error(UsoInvalidoDeNull,
                         QStringLiteral("edoctacli: el saldo del estado de cuenta del cliente %1 "

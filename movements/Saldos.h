@@ -12,6 +12,6 @@ namespace movimientos {
 // double addition per row. A NULL opening balance stops the balances at that customer, in the
 // order of the customers' codes: it and those after it keep 0, and it is reported after the
 // rows are written.
-void CalculaSaldos(qm::Conexion& cn, const TablasTemporales& t, const qm::libQMCM& libQMCM);
+void CalculaSaldos(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM& libQMCM);
 
 } // namespace movimientos

@@ -32,6 +32,26 @@ QString Definicion(const qm::Recordset& c, qm::Conexion& cn, bool conDefecto) {
 
 } // namespace
 
+VariableDeSesion::VariableDeSesion(qm::Conexion& cn, const QString& nombre, const QString& valor,
+                                   bool alMenos)
+    : cn_(cn), nombre_(nombre) {
+    antes_ = cn_.Consulta("SELECT @@SESSION." + nombre_).Valor(0).toString();
+    if (alMenos && antes_.toULongLong() >= valor.toULongLong())
+        return;
+    cn_.Execute("SET SESSION " + nombre_ + "=" + valor);
+    cambiada_ = true;
+}
+
+VariableDeSesion::~VariableDeSesion() {
+    if (!cambiada_)
+        return;
+    try {
+        cn_.Execute("SET SESSION " + nombre_ + "=" + antes_);
+    } catch (...) {
+        // The session is gone, and its settings with it.
+    }
+}
+
 TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
     Borra();
     QStringList definiciones(kColumnasRecolectadas);
@@ -53,25 +73,37 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
                 QStringLiteral("Unknown column '%1' in 'tmpravesta'").arg(kColumnasTrabajo[i]));
     const QString columnas = "qm_orden BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, " +
                              definiciones.join(QStringLiteral(", "));
-    // MyISAM keeps the rows a failing statement added before its failure and writes fastest;
-    // a server without it uses its default engine.
+    // MyISAM keeps the rows a failing statement added before its failure, writes fastest, and
+    // a scan of a table that is only added to gives its rows in order of addition; a server
+    // without it uses its default engine.
     const QString crea = "CREATE TEMPORARY TABLE " + movimientos + " (" + columnas + ")";
     try {
         cn_.Execute(crea + " ENGINE=MyISAM");
+        enOrden = true;
     } catch (const qm::Error& e) {
         if (SesionPerdida(e))
             throw;
         cn_.Execute(crea);
     }
-    const QString creaSaldos = "CREATE TEMPORARY TABLE " + saldos +
-                               " (qm_orden BIGINT NOT NULL PRIMARY KEY, SaldoAnterior DOUBLE "
-                               "NOT NULL, SaldoActual DOUBLE NOT NULL)";
+}
+
+void TablasTemporales::CreaSaldos(std::size_t filas) {
+    // A MEMORY table finds each row's balances by a hash of its order, many times faster than
+    // a MyISAM key when joined; the session's cap on its size is raised to fit (for a moment,
+    // some 100 bytes a row), else it would fail as full.
+    // Rounded up to 64 MB steps, so that few distinct settings are kept for a re-open.
+    constexpr unsigned long long paso = 64ULL * 1024 * 1024;
+    const auto tope = (static_cast<unsigned long long>(filas) * 100 / paso + 1) * paso;
+    tamanoMemoria_.emplace(cn_, QStringLiteral("max_heap_table_size"), QString::number(tope), true);
+    const QString crea = "CREATE TEMPORARY TABLE " + saldos +
+                         " (qm_orden BIGINT NOT NULL PRIMARY KEY, SaldoAnterior DOUBLE NOT NULL, "
+                         "SaldoActual DOUBLE NOT NULL)";
     try {
-        cn_.Execute(creaSaldos + " ENGINE=MyISAM");
+        cn_.Execute(crea + " ENGINE=MEMORY");
     } catch (const qm::Error& e) {
         if (SesionPerdida(e))
             throw;
-        cn_.Execute(creaSaldos);
+        cn_.Execute(crea);
     }
 }
 

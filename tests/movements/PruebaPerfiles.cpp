@@ -269,6 +269,35 @@ TEST(Construccion, MuertaAMitadNoDejaTablas) {
     EXPECT_EQ(Tablas(otra), antes);
 }
 
+// A session whose MEMORY tables may hold very little (MySQL's default is 16 MB) still builds,
+// and keeps its setting; so do the session's mode and group_concat_max_len.
+TEST(Construccion, SesionConTopesPequenos) {
+    Host h;
+    demo::OpcionesDatos o;
+    o.clientes = 20;
+    o.movimientos = 3000;
+    o.desde = QDate(2024, 1, 1);
+    o.hasta = QDate(2024, 6, 30);
+    {
+        prueba::SinModoEstricto libre(h.cn);
+        demo::GeneraDatos(h.cn, o);
+    }
+    h.cn.Execute("SET SESSION max_heap_table_size=16384");
+    h.cn.Execute("SET SESSION group_concat_max_len=4");
+    const auto variables = [&] {
+        return h.cn
+            .Consulta("SELECT CONCAT_WS(' ', @@SESSION.max_heap_table_size, "
+                      "@@SESSION.group_concat_max_len, @@SESSION.sql_mode)")
+            .Valor(0)
+            .toString();
+    };
+    const QString antes = variables();
+    const prueba::Resultado r = Ambos(h);
+    EXPECT_EQ(r.error, 0) << r.mensaje.toStdString();
+    EXPECT_GT(r.filas.size(), 2000u);
+    EXPECT_EQ(variables(), antes);
+}
+
 // Every statement of start-up's tables, a customer lookup and builds (one failing) is in
 // MySQL 5.5's language.
 TEST(Lenguaje, TodoLoQueSeEnviaLoTieneMySQL55) {

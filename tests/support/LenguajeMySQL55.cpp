@@ -32,7 +32,6 @@ const std::vector<std::pair<QRegularExpression, QString>>& Prohibidos() {
         {Patron(R"(\bWEIGHT_STRING\s*\()"), "WEIGHT_STRING"},
         {Patron(R"(\bLOAD\s+DATA\s+(LOW_PRIORITY\s+|CONCURRENT\s+)?LOCAL\b)"), "LOAD DATA LOCAL"},
         {Patron(R"(\bLOAD\s+XML\b)"), "LOAD XML"},
-        {Patron(R"(\bENGINE\s*=\s*(MEMORY|HEAP)\b)"), "MEMORY table"},
         {Patron(R"(\bCREATE\s+OR\s+REPLACE\b)"), "CREATE OR REPLACE"},
         {Patron(R"(\bSET\s+STATEMENT\b)"), "SET STATEMENT"},
         {Patron(R"(\bRETURNING\b)"), "RETURNING"},
@@ -68,6 +67,14 @@ QStringList LenguajeMySQL55::Revisa(const QString& sql) {
     for (const auto& [patron, que] : Prohibidos())
         if (s.contains(patron))
             problemas << que;
+    static const QRegularExpression tope(R"(^\s*SET\s+(SESSION\s+)?max_heap_table_size\s*=)",
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression memoria(R"(\bENGINE\s*=\s*(MEMORY|HEAP)\b)",
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (s.contains(tope))
+        topeDeMemoria_ = true;
+    if (s.contains(memoria) && !topeDeMemoria_)
+        problemas << QStringLiteral("MEMORY table under the server's max_heap_table_size");
     static const QRegularExpression crea(
         R"(^\s*CREATE\s+TEMPORARY\s+TABLE\s+(?:IF\s+NOT\s+EXISTS\s+)?`?(\w+)`?)",
         QRegularExpression::CaseInsensitiveOption);
