@@ -28,9 +28,11 @@ struct Fila {
 
 struct Grupo {
     std::size_t inicio = 0; // its first row in the walk
-    QString cliente;        // the code of its first row, as the customer list gives it
-    QString fecha;          // the date of its first row, as FechaSQL writes it
-    bool hallado = false;   // an opening-balance lookup found a statement row
+    // The code of its first row in the walk: the spelling that "group by Cliente" over
+    // tmpravesta gives for the group when it reads the key (Cliente, Fecha, Hora) in order.
+    QString cliente;
+    QString fecha;        // the date of its first row, as FechaSQL writes it
+    bool hallado = false; // an opening-balance lookup found a statement row
     std::optional<double> inicial;
 };
 
