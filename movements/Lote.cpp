@@ -3,15 +3,13 @@
 #include "host/Error.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <mysql.h>
 #include <vector>
 
 namespace movimientos {
 
 namespace {
-
-// Rows per execution: 3,000 values, some 30 KB a packet.
-constexpr std::size_t kFilas = 1000;
 
 struct CierraSentencia {
     void operator()(MYSQL_STMT* s) const { mysql_stmt_close(s); }
@@ -28,7 +26,8 @@ qm::Error FalloDe(MYSQL_STMT* s) {
 struct LoteTriples::Datos {
     qm::Conexion cn;
     QString tabla;
-    Sentencia completa; // kFilas rows
+    std::size_t porEnvio = 0; // rows per execution
+    Sentencia completa;       // of porEnvio rows
     std::vector<long long> enteros;
     std::vector<double> dobles;
     std::vector<MYSQL_BIND> enlaces;
@@ -53,13 +52,17 @@ struct LoteTriples::Datos {
     }
 };
 
-LoteTriples::LoteTriples(qm::Conexion& cn, const QString& tabla) : d_(std::make_unique<Datos>()) {
+LoteTriples::LoteTriples(qm::Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio)
+    : d_(std::make_unique<Datos>()) {
     d_->cn = cn;
     d_->tabla = tabla;
-    d_->enteros.resize(kFilas);
-    d_->dobles.resize(2 * kFilas);
-    d_->enlaces.assign(3 * kFilas, MYSQL_BIND{});
-    for (std::size_t i = 0; i < kFilas; ++i) {
+    // Some 30 bytes a row travel; at most 1,000 rows (3,000 values) an execution.
+    const std::size_t filas = std::clamp<std::size_t>(bytesPorEnvio / 32, 1, 1000);
+    d_->porEnvio = filas;
+    d_->enteros.resize(filas);
+    d_->dobles.resize(2 * filas);
+    d_->enlaces.assign(3 * filas, MYSQL_BIND{});
+    for (std::size_t i = 0; i < filas; ++i) {
         MYSQL_BIND* b = &d_->enlaces[3 * i];
         b[0].buffer_type = MYSQL_TYPE_LONGLONG;
         b[0].buffer = &d_->enteros[i];
@@ -76,10 +79,10 @@ void LoteTriples::Agrega(long long a, double b, double c) {
     d_->enteros[d_->filas] = a;
     d_->dobles[2 * d_->filas] = b;
     d_->dobles[2 * d_->filas + 1] = c;
-    if (++d_->filas < kFilas)
+    if (++d_->filas < d_->porEnvio)
         return;
     if (!d_->completa)
-        d_->completa = d_->Prepara(kFilas);
+        d_->completa = d_->Prepara(d_->porEnvio);
     d_->Envia(d_->completa.get());
     d_->filas = 0;
 }

@@ -12,7 +12,8 @@ namespace movimientos {
 // Call Termina to send the last rows; what is not sent when this goes is dropped.
 class LoteTriples {
 public:
-    LoteTriples(qm::Conexion& cn, const QString& tabla);
+    // Each execution's packet stays within bytesPorEnvio.
+    LoteTriples(qm::Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio);
     ~LoteTriples();
     LoteTriples(const LoteTriples&) = delete;
     LoteTriples& operator=(const LoteTriples&) = delete;

@@ -6,6 +6,7 @@
 #include "movements/Preparada.h"
 
 #include <QDate>
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -17,9 +18,16 @@ namespace {
 // VB's "Invalid use of Null": a statement balance that is not there.
 constexpr long UsoInvalidoDeNull = 94;
 
-// Statements are kept well below the smallest max_allowed_packet a server ships (1 MB).
+// Statements stay within a quarter of the server's max_allowed_packet (1 MB by default on
+// MySQL 5.5) and 256 KB.
 constexpr qsizetype kTamanoLote = 256 * 1024;
 constexpr int kConsultasPorLote = 400;
+
+qsizetype TamanoDeLote(qm::Conexion& cn) {
+    const qsizetype paquete =
+        cn.Consulta(QStringLiteral("SELECT @@max_allowed_packet")).Valor(0).toLongLong();
+    return std::clamp<qsizetype>(paquete / 4, 1024, kTamanoLote);
+}
 
 struct Fila {
     long long orden;
@@ -28,9 +36,11 @@ struct Fila {
 
 struct Grupo {
     std::size_t inicio = 0; // its first row in the walk
-    QString cliente;        // the code of its first row, as the customer list gives it
-    QString fecha;          // the date of its first row, as FechaSQL writes it
-    bool hallado = false;   // an opening-balance lookup found a statement row
+    // The code of its first row in the walk: the spelling that "group by Cliente" over
+    // tmpravesta gives for the group when it reads the key (Cliente, Fecha, Hora) in order.
+    QString cliente;
+    QString fecha;        // the date of its first row, as FechaSQL writes it
+    bool hallado = false; // an opening-balance lookup found a statement row
     std::optional<double> inicial;
 };
 
@@ -99,12 +109,12 @@ Recorrido LeeRecorrido(qm::Conexion& cn, const TablasTemporales& t, const qm::li
 // customer's own query would be, its code in a quoted literal so that edoctacli.Clave's own
 // collation compares it.
 void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::size_t>& cuales,
-           bool antes) {
+           bool antes, qsizetype tamanoLote) {
     for (std::size_t desde = 0; desde < cuales.size();) {
         QStringList partes;
         qsizetype tamano = 0;
         std::size_t hasta = desde;
-        for (; hasta < cuales.size() && partes.size() < kConsultasPorLote && tamano < kTamanoLote;
+        for (; hasta < cuales.size() && partes.size() < kConsultasPorLote && tamano < tamanoLote;
              ++hasta) {
             const Grupo& g = grupos[cuales[hasta]];
             const QString c = cn.Escapa(g.cliente);
@@ -127,16 +137,16 @@ void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::
     }
 }
 
-void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos) {
+void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos, qsizetype tamanoLote) {
     std::vector<std::size_t> todos(grupos.size());
     for (std::size_t i = 0; i < grupos.size(); ++i)
         todos[i] = i;
-    Busca(cn, grupos, todos, true);
+    Busca(cn, grupos, todos, true, tamanoLote);
     std::vector<std::size_t> sinAnterior;
     for (std::size_t i = 0; i < grupos.size(); ++i)
         if (!grupos[i].hallado)
             sinAnterior.push_back(i);
-    Busca(cn, grupos, sinAnterior, false);
+    Busca(cn, grupos, sinAnterior, false, tamanoLote);
     for (Grupo& g : grupos)
         if (!g.hallado)
             g.inicial = 0.0;
@@ -145,9 +155,9 @@ void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos) {
 // Writes (order, balance before, balance after) of every row into the balances table. Groups
 // from the first with a NULL opening balance on get 0 and 0. Gives that group, or nothing.
 std::optional<std::size_t> EscribeSaldos(qm::Conexion& cn, const TablasTemporales& t,
-                                         const Recorrido& r) {
+                                         const Recorrido& r, qsizetype tamanoLote) {
     std::optional<std::size_t> nulo;
-    LoteTriples lote(cn, t.saldos);
+    LoteTriples lote(cn, t.saldos, static_cast<std::size_t>(tamanoLote));
     for (std::size_t g = 0; g < r.grupos.size(); ++g) {
         if (!nulo && !r.grupos[g].inicial)
             nulo = g;
@@ -167,9 +177,10 @@ std::optional<std::size_t> EscribeSaldos(qm::Conexion& cn, const TablasTemporale
 
 void CalculaSaldos(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM& libQMCM) {
     Recorrido r = LeeRecorrido(cn, t, libQMCM);
-    SaldosIniciales(cn, r.grupos);
+    const qsizetype tamanoLote = TamanoDeLote(cn);
+    SaldosIniciales(cn, r.grupos, tamanoLote);
     t.CreaSaldos(r.filas.size());
-    const std::optional<std::size_t> nulo = EscribeSaldos(cn, t, r);
+    const std::optional<std::size_t> nulo = EscribeSaldos(cn, t, r, tamanoLote);
     QStringList recolectadas;
     for (int i = 0; i < kColumnasRecolectadas; ++i)
         recolectadas << "m." + kColumnasTrabajo[i];
