@@ -1,7 +1,9 @@
 #include "app/frmPrincipal.h"
+#include "movements/CopiaDeTrabajo.h"
 #include "movements/Movimientos.h"
 
 #include <QApplication>
+#include <optional>
 
 namespace {
 
@@ -30,27 +32,39 @@ private:
 
 // Print: builds the movements of the request, then hands the template to the report runner,
 // which reports its own failures. A failure of the builder reaches the handler's wrapper,
-// which shows it; the pointer comes back either way.
+// which shows it; the pointer comes back either way. The working copy is shared with every
+// other copy of the program on this database: it is held from the truncate until the report
+// engine has read it (the preview then stays open without holding it). When another Print
+// keeps it for the whole wait, nothing is built and the user is told to try again.
 void frmPrincipal::cmdImprimir_Click() {
     if (imprimiendo_)
         return;
     UnaALaVez unaVez(imprimiendo_);
-    PunteroOcupado puntero;
+    std::optional<PunteroOcupado> puntero(std::in_place);
 
-    movimientos::GeneraMovimientos({*objetos.libQMCM, *objetos.BasesDD, *objetos.Utilerias},
-                                   estado.cn, estado.cSQL,
-                                   {Texto(0), Texto(1), txtCliente->text()});
-
-    if (!reportes) {
-        if (!crpReporte && opciones_.creaControlReporte)
-            crpReporte = opciones_.creaControlReporte();
-        if (!crpReporte)
-            return;
-        reportes = std::make_unique<modRPTs::ModuloReportes>(*objetos.BasesDD, *objetos.DelRegistro,
-                                                             *crpReporte, *mensajes_);
-    }
-    reportes->LimpiaReporte();
-    reportes->parametros().ArchivoReporte = opciones_.carpetaEjecutable + "/quiltaro.rpt";
-    reportes->parametros().Propiedad24 = 0;
-    reportes->ImprimeReporte(QString(), QStringLiteral("ravesta*tmpravesta"));
+    const auto construye = [&] {
+        movimientos::GeneraMovimientos({*objetos.libQMCM, *objetos.BasesDD, *objetos.Utilerias},
+                                       estado.cn, estado.cSQL,
+                                       {Texto(0), Texto(1), txtCliente->text()});
+    };
+    const auto imprime = [&] {
+        if (!reportes) {
+            if (!crpReporte && opciones_.creaControlReporte)
+                crpReporte = opciones_.creaControlReporte();
+            if (!crpReporte)
+                return;
+            reportes = std::make_unique<modRPTs::ModuloReportes>(
+                *objetos.BasesDD, *objetos.DelRegistro, *crpReporte, *mensajes_);
+        }
+        reportes->LimpiaReporte();
+        reportes->parametros().ArchivoReporte = opciones_.carpetaEjecutable + "/quiltaro.rpt";
+        reportes->parametros().Propiedad24 = 0;
+        reportes->ImprimeReporte(QString(), QStringLiteral("ravesta*tmpravesta"));
+    };
+    if (movimientos::ImprimeConCopia(*objetos.BasesDD, estado.cn, estado.cSQL, construye, imprime,
+                                     opciones_.esperaImpresion))
+        return;
+    puntero.reset();
+    mensajes_->Muestra(
+        {QStringLiteral("Quiltaro"), movimientos::MensajeOcupado(), qm::Icono::Exclamacion});
 }

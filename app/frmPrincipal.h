@@ -4,6 +4,7 @@
 #include "app/Etiqueta.h"
 #include "app/MensajesVentana.h"
 #include "host/Error.h"
+#include "movements/CopiaDeTrabajo.h"
 #include "report/ModuloReportes.h"
 #include "reportengine/ControlReporte.h"
 #include "startup/Inicio.h"
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -26,6 +28,8 @@ struct OpcionesVentana {
     std::function<void(int)> alTerminar;
     // Makes the report control the Print command drives; null means Print has no report.
     std::function<std::unique_ptr<motor::ControlReporte>()> creaControlReporte = {};
+    // How long Print waits while another copy of the program prints from this database.
+    std::chrono::seconds esperaImpresion = movimientos::EsperaImpresion;
 };
 
 // The program's one window. Its Load runs the start-up sequence and its Unload, on every

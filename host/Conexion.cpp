@@ -93,6 +93,8 @@ void Conexion::Sesion::Reabre() {
 }
 
 ResultadoMysql Conexion::Sesion::Envia(const QString& sql) {
+    if (observador)
+        observador(sql);
     MYSQL* m = Prepara();
     const QByteArray texto = sql.toUtf8();
     const auto longitud = static_cast<unsigned long>(texto.size());
@@ -224,6 +226,17 @@ bool ServidorInalcanzable(const Error& error) {
     default:
         return false;
     }
+}
+
+void Conexion::PonObservador(std::function<void(const QString& sql)> observador) {
+    if (!sesion_)
+        throw Cerrada();
+    sesion_->observador = std::move(observador);
+}
+
+void Conexion::Anuncia(const QString& sql) {
+    if (sesion_ && sesion_->observador)
+        sesion_->observador(sql);
 }
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 typedef struct st_mysql MYSQL;
@@ -62,6 +63,12 @@ public:
     // The native session, for code that streams large results itself. Checked for an idle
     // drop first, as before every statement. Fails on a closed connection.
     MYSQL* nativo();
+
+    // An observer of the session (shared by its handles) that sees the text of every statement
+    // before it is sent; an empty one removes it. Code that sends through nativo() calls
+    // Anuncia with its statement text first.
+    void PonObservador(std::function<void(const QString& sql)> observador);
+    void Anuncia(const QString& sql);
 
 private:
     struct Sesion;

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <mysql.h>
 #include <vector>
@@ -27,6 +28,7 @@ struct Conexion::Sesion {
     std::vector<QString> ajustes;              // "SET ..." statements, replayed on re-open
     unsigned long long filas = 0;
     unsigned int avisos = 0;
+    std::function<void(const QString&)> observador; // sees every statement text sent
 
     // The live native session: fails on a closed one, re-opens one dropped while idle.
     MYSQL* Prepara();

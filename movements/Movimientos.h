@@ -30,13 +30,14 @@ Fuentes ArmaFuentes(const Solicitud& solicitud, const ObjetosBuilder& objetos, q
 QStringList CopiasDeFuentes(const Fuentes& fuentes, const QString& tabla);
 
 // Empties tmpravesta and fills it with the request's delivery notes, invoices, returns and
-// payments, in that order of addition, each with the customer's balance before and after it.
-// The work runs on the server: the rows are collected into a scratch table in order of
-// addition, the balances are running sums per customer in (Fecha, Hora, order of addition)
-// order from the customer's statement balance, and the result is copied once into tmpravesta.
+// payments, in that order of addition, each with the customer's balance before and after it,
+// as adding the rows one by one and walking each customer's rows would store them, to the bit.
+// The server collects the rows into a TEMPORARY scratch table (so nothing outlives the build),
+// groups the codes and orders each customer's rows; the program adds up the balances and
+// writes them back; one INSERT ... SELECT fills tmpravesta. Only SQL that MySQL 5.5 knows.
 // A value tmpravesta refuses fails as a single-row insert of it would under the session's
-// sql_mode; the rows collected before a failure stay in tmpravesta with balances 0.
-// cSQL ends holding the last source expression.
+// sql_mode (a NULL into a NOT NULL column fails in every mode); the rows collected before a
+// failure stay in tmpravesta with balances 0. cSQL ends holding the last source expression.
 void GeneraMovimientos(const ObjetosBuilder& objetos, qm::Conexion& cn, QString& cSQL,
                        const Solicitud& solicitud);
 

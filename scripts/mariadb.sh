@@ -5,6 +5,10 @@
 #   mariadb.sh start DIR [DATABASE...]   start (creating DIR on first use), wait until ready
 #   mariadb.sh start DIR --puerto N [DATABASE...]   the same on port N (a restart that keeps
 #                                        the port its clients know)
+#   mariadb.sh start DIR --sql-mode MODE [DATABASE...]   the same with the server's global
+#                                        sql_mode set to MODE ('' for the empty mode), to play
+#                                        the part of another server's defaults; also written
+#                                        --sql-mode=MODE
 #   mariadb.sh stop DIR                  stop the server of DIR
 #   mariadb.sh status DIR                exit 0 when the server of DIR answers
 #
@@ -20,10 +24,17 @@ accion=${1:?usage: mariadb.sh start|stop|status DIR}
 dir=$(realpath -m "${2:?usage: mariadb.sh start|stop|status DIR}")
 shift 2 || true
 puerto_pedido=
-if [[ ${1:-} == --puerto ]]; then
-    puerto_pedido=${2:?usage: mariadb.sh start DIR --puerto N}
-    shift 2
-fi
+modo_sql=()
+while [[ ${1:-} == --* ]]; do
+    case $1 in
+    --puerto) puerto_pedido=${2:?usage: mariadb.sh start DIR --puerto N}; shift 2 ;;
+    --sql-mode)
+        [[ $# -ge 2 ]] || { echo "usage: mariadb.sh start DIR --sql-mode MODE" >&2; exit 2; }
+        modo_sql=("--sql-mode=$2"); shift 2 ;;
+    --sql-mode=*) modo_sql=("$1"); shift ;;
+    *) echo "mariadb: unknown option $1" >&2; exit 2 ;;
+    esac
+done
 
 datos="$dir/data"
 socket="$dir/mysqld.sock"
@@ -68,7 +79,7 @@ arranca() {
             --port="$puerto" --bind-address=127.0.0.1 --skip-name-resolve \
             --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
             --user="$(id -un)" --log-error="$log" --skip-log-bin --max-connections=300 \
-            --local-infile=1 >/dev/null 2>&1 &
+            --local-infile=1 "${modo_sql[@]}" >/dev/null 2>&1 &
         local pid=$!
         local espera
         for espera in $(seq 1 150); do

@@ -1,14 +1,12 @@
 #include "startup/Inicio.h"
 
 #include "host/Error.h"
-#include "movements/Tablas.h"
+#include "movements/CopiaDeTrabajo.h"
 #include "startup/ParaPluginsPortables.h"
 
 namespace inicio {
 
 namespace {
-
-const QString BaseReportes = QStringLiteral("trevantoreportes");
 
 // Runs one shutdown step; its failure must not keep the next steps from running.
 template <class Paso> void Intenta(Paso&& paso) noexcept {
@@ -51,14 +49,17 @@ bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
 
     BasesDD.AbrirBdD(estado.cn, BasesDD.cMiBase);
     qm::Conexion cnReportes;
-    BasesDD.AbrirBdD(cnReportes, BaseReportes);
-    movimientos::PreparaTablas(BasesDD, estado.cn, cnReportes, estado.cSQL);
+    BasesDD.AbrirBdD(cnReportes, movimientos::BaseReportes());
+    // Another copy of the program may be printing from the same working copy.
+    movimientos::PreparaCopiaCompartida(BasesDD, estado.cn, cnReportes, estado.cSQL);
     BasesDD.CierraBdD(cnReportes);
     return true;
 }
 
 void Termina(modComun& objetos, EstadoPrincipal& estado) noexcept {
-    Intenta([&] { estado.cn.Execute(QStringLiteral("Drop table if exists tmpravesta")); });
+    // Under the lock, waiting little: a copy that another copy of the program is still using
+    // is left to it (the next start-up replaces it anyway).
+    Intenta([&] { movimientos::BorraCopiaCompartida(estado.cn); });
     Intenta([&] {
         if (objetos.BasesDD)
             objetos.BasesDD->CierraBdD(estado.cn);

@@ -41,8 +41,9 @@ QString Version();
 bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
              const QString& carpetaEjecutable);
 
-// The shutdown sequence: drops the working copy, closes cn and releases the objects, passing
-// over the failure of every step so that it always completes.
+// The shutdown sequence: drops the working copy (unless another copy of the program keeps it
+// busy), closes cn and releases the objects, passing over the failure of every step so that it
+// always completes.
 void Termina(modComun& objetos, EstadoPrincipal& estado) noexcept;
 
 } // namespace inicio

@@ -1,6 +1,8 @@
 #include "host/BasesDD.h"
 #include "host/Recordset.h"
+#include "movements/ModoSesion.h"
 #include "movements/Tablas.h"
+#include "tests/support/PerfilesDatos.h"
 #include "tests/support/ServidorPrueba.h"
 
 #include <array>
@@ -45,14 +47,22 @@ QStringList Indices(qm::Conexion& cn, const QString& tabla) {
     return indices;
 }
 
+QString Modo(qm::Conexion& cn) {
+    return cn.Consulta("SELECT @@SESSION.sql_mode").Valor(0).toString();
+}
+
+// The two databases of one start-up, set up as the profile says.
 struct Bases {
-    prueba::BaseTemporal principal{"tab"};
-    prueba::BaseTemporal reportes{"rep"};
-    qm::Conexion cn = prueba::Conecta(principal.nombre());
-    qm::Conexion cnReportes = prueba::Conecta(reportes.nombre());
+    explicit Bases(const prueba::PerfilDatos& perfil = prueba::PerfilesDatos().front())
+        : bases(perfil) {}
+    prueba::BasesDePerfil bases;
+    qm::Conexion cn = prueba::Conecta(bases.principal.nombre());
+    qm::Conexion cnReportes = prueba::Conecta(bases.reportes.nombre());
     qm::BasesDD BasesDD;
     QString cSQL;
 };
+
+class PreparaTablasPerfil : public testing::TestWithParam<prueba::PerfilDatos> {};
 
 TEST(PreparaTablas, SentenciaDeCreacionEnTreceTrozos) {
     EXPECT_EQ(movimientos::SentenciaCreaRavesta(),
@@ -65,9 +75,14 @@ TEST(PreparaTablas, SentenciaDeCreacionEnTreceTrozos) {
               "(`Cliente`,`Fecha`,`Hora`)) ENGINE=MyISAM");
 }
 
-TEST(PreparaTablas, CreaRavestaYSuCopiaConLasColumnasExactas) {
-    Bases b;
+// In the server's mode and in every set-up of the databases: the tables come out as defined,
+// and both sessions keep their mode.
+TEST_P(PreparaTablasPerfil, CreaRavestaYSuCopiaConLasColumnasExactas) {
+    Bases b(GetParam());
+    const QString modo = Modo(b.cn);
     movimientos::PreparaTablas(b.BasesDD, b.cn, b.cnReportes, b.cSQL);
+    EXPECT_EQ(Modo(b.cn), modo);
+    EXPECT_EQ(Modo(b.cnReportes), modo);
 
     const std::vector<std::array<const char*, 4>> esperadas = {
         {"Cliente", "varchar(10)", "NO", "''"},     {"Fecha", "date", "NO", "'0000-00-00'"},
@@ -96,13 +111,72 @@ TEST(PreparaTablas, CreaRavestaYSuCopiaConLasColumnasExactas) {
     // cSQL ends with the copy's creation text.
     EXPECT_TRUE(b.cSQL.startsWith("CREATE TABLE `tmpravesta` (")) << b.cSQL.toStdString();
     EXPECT_FALSE(b.cSQL.contains("`ravesta`"));
+    // A second start over both tables works the same.
+    movimientos::PreparaTablas(b.BasesDD, b.cn, b.cnReportes, b.cSQL);
+    EXPECT_EQ(Columnas(b.cn, "tmpravesta").size(), esperadas.size());
+    EXPECT_EQ(Modo(b.cn), modo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Perfiles, PreparaTablasPerfil, testing::ValuesIn(prueba::PerfilesDatos()),
+                         [](const auto& info) { return prueba::NombrePerfil(info.param); });
+
+// Whatever mode the sessions run in, it is the same to the letter afterwards; the tables are
+// made in each.
+TEST(PreparaTablas, CadaModoDeSesionVuelveIntacto) {
+    const QStringList modos = {
+        "",
+        "TRADITIONAL",
+        "ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,"
+        "ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION",
+        "STRICT_ALL_TABLES,NO_ZERO_DATE,NO_BACKSLASH_ESCAPES",
+        "ANSI_QUOTES,NO_ZERO_IN_DATE,STRICT_TRANS_TABLES",
+    };
+    for (const QString& pedido : modos) {
+        Bases b;
+        b.cn.Execute("SET SESSION sql_mode='" + pedido + "'");
+        b.cnReportes.Execute("SET SESSION sql_mode='" + pedido + "'");
+        const QString modo = Modo(b.cn);
+        EXPECT_NO_THROW(movimientos::PreparaTablas(b.BasesDD, b.cn, b.cnReportes, b.cSQL))
+            << pedido.toStdString();
+        EXPECT_EQ(Modo(b.cn), modo);
+        EXPECT_EQ(Modo(b.cnReportes), modo);
+        EXPECT_TRUE(b.BasesDD.HayTabla("tmpravesta", b.cn)) << pedido.toStdString();
+    }
+}
+
+// A failing statement still gives the session its mode back.
+TEST(PreparaTablas, ElModoVuelveTambienTrasUnFallo) {
+    Bases b;
+    b.cn.Execute("SET SESSION sql_mode='NO_ZERO_DATE,STRICT_ALL_TABLES'");
+    const QString modo = Modo(b.cn);
+    // A ravesta whose copy cannot be made: a view by that name in the main database.
+    {
+        prueba::SinModoEstricto libre(b.cnReportes);
+        b.cnReportes.Execute(movimientos::SentenciaCreaRavesta());
+    }
+    b.cn.Execute("CREATE VIEW tmpravesta AS SELECT 1 AS x");
+    EXPECT_THROW(movimientos::PreparaTablas(b.BasesDD, b.cn, b.cnReportes, b.cSQL), qm::Error);
+    EXPECT_EQ(Modo(b.cn), modo);
+}
+
+TEST(ModoSesion, SinFechaCeroSoloQuitaLoQueLaProhibe) {
+    EXPECT_EQ(movimientos::SinFechaCero("ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,NO_ZERO_IN_DATE,"
+                                        "NO_ZERO_DATE,ERROR_FOR_DIVISION_BY_ZERO"),
+              "ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,ERROR_FOR_DIVISION_BY_ZERO");
+    EXPECT_EQ(movimientos::SinFechaCero(""), "");
+    EXPECT_EQ(movimientos::SinFechaCero("TRADITIONAL,NO_ZERO_DATE"), "");
+    EXPECT_TRUE(movimientos::EsEstricto("A,STRICT_ALL_TABLES"));
+    EXPECT_FALSE(movimientos::EsEstricto("NO_ZERO_DATE"));
 }
 
 TEST(PreparaTablas, RavestaExistenteConColumnaExtraPasaALaCopia) {
     Bases b;
-    b.cnReportes.Execute(movimientos::SentenciaCreaRavesta());
-    b.cnReportes.Execute(
-        "ALTER TABLE ravesta ADD COLUMN `Nota` varchar(30) NOT NULL DEFAULT 'sin nota'");
+    {
+        prueba::SinModoEstricto libre(b.cnReportes);
+        b.cnReportes.Execute(movimientos::SentenciaCreaRavesta());
+        b.cnReportes.Execute(
+            "ALTER TABLE ravesta ADD COLUMN `Nota` varchar(30) NOT NULL DEFAULT 'sin nota'");
+    }
     movimientos::PreparaTablas(b.BasesDD, b.cn, b.cnReportes, b.cSQL);
     const std::vector<Columna> columnas = Columnas(b.cn, "tmpravesta");
     ASSERT_EQ(columnas.size(), 11u);
@@ -123,7 +197,7 @@ TEST(PreparaTablas, CopiaSobranteConFilasSeVuelveACrearVacia) {
     EXPECT_EQ(Motor(b.cn, "tmpravesta"), "MyISAM");
 
     // A second start over a filled copy does the same.
-    b.cn.Execute("INSERT INTO tmpravesta (Cliente) VALUES ('C1')");
+    b.cn.Execute("INSERT INTO tmpravesta (Cliente, Fecha) VALUES ('C1', '2024-01-01')");
     movimientos::PreparaTablas(b.BasesDD, b.cn, b.cnReportes, b.cSQL);
     EXPECT_EQ(b.cn.Consulta("SELECT COUNT(*) FROM tmpravesta").Valor(0).toLongLong(), 0);
 }

@@ -1,5 +1,6 @@
 #include "tests/movements/Referencia.h"
 
+#include "host/Error.h"
 #include "host/Recordset.h"
 
 namespace prueba {
@@ -36,6 +37,13 @@ void Agrega(qm::Recordset& rsTrabajo, const qm::Recordset& rsOrigen, const QStri
     rsTrabajo.Update();
 }
 
+// A value read into a double variable: NULL is VB's "Invalid use of Null" (94).
+double ComoDoble(const QVariant& valor) {
+    if (valor.isNull())
+        throw qm::Error(94, "Invalid use of Null");
+    return valor.toDouble();
+}
+
 } // namespace
 
 void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conexion& cn,
@@ -58,8 +66,8 @@ void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conex
     cSQL = "devolucionctes" + cSQL;
     db.AbrirTabla(rsOrigen, cn, cSQL);
     for (; !rsOrigen.Eof(); rsOrigen.MoveNext())
-        Agrega(rsTrabajo, rsOrigen, "Cliente", "Devolución",
-               rsOrigen.Valor("DevolucionCtes").toString(), "Devoluciones", Suma(rsOrigen));
+        Agrega(rsTrabajo, rsOrigen, "Cliente", "Devolución", rsOrigen.Valor("DevolucionCtes"),
+               "Devoluciones", Suma(rsOrigen));
     ArmaFiltro(cSQL, true, s, o.libQMCM, o.Utilerias, cn);
     AgregaCondicion(cSQL, "Concepto not like '%DEVOLUCION CTES.'");
     AgregaCondicion(cSQL, "Concepto not like '%ABONO AUTOMATICO A CXC%'");
@@ -85,12 +93,12 @@ void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conex
                           "edoctacli where Clave='" + c + "' and Fecha<'" + f +
                               "' order by Fecha desc,Id desc limit 1",
                           "SaldoActual"))
-            saldo = rsSaldo.Valor("SaldoActual").toDouble();
+            saldo = ComoDoble(rsSaldo.Valor("SaldoActual"));
         else if (db.AbrirTabla(rsSaldo, cn,
                                "edoctacli where Clave='" + c + "' and Fecha='" + f +
                                    "' order by Fecha,Id limit 1",
                                "SaldoActual"))
-            saldo = rsSaldo.Valor("SaldoActual").toDouble();
+            saldo = ComoDoble(rsSaldo.Valor("SaldoActual"));
         for (; !rsTrabajo.Eof(); rsTrabajo.MoveNext()) {
             const double ventas = rsTrabajo.Valor("Ventas").toDouble();
             const double devoluciones = rsTrabajo.Valor("Devoluciones").toDouble();

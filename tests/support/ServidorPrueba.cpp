@@ -67,7 +67,12 @@ qm::Conexion Conecta(const DatosServidor& datos, const QString& base) {
     return qm::Conexion::Abre(Parametros(datos, base));
 }
 
-BaseTemporal::BaseTemporal(const QString& prefijo, const DatosServidor& datos) : datos_(datos) {
+BaseTemporal::BaseTemporal(const QString& prefijo, const DatosServidor& datos)
+    : BaseTemporal(prefijo, "utf8mb4", "utf8mb4_general_ci", datos) {}
+
+BaseTemporal::BaseTemporal(const QString& prefijo, const QString& conjunto, const QString& colacion,
+                           const DatosServidor& datos)
+    : datos_(datos) {
     static std::atomic<int> contador{0};
     nombre_ = QStringLiteral("t_%1_%2_%3")
                   .arg(prefijo)
@@ -75,8 +80,8 @@ BaseTemporal::BaseTemporal(const QString& prefijo, const DatosServidor& datos) :
                   .arg(contador++);
     qm::Conexion cn = Conecta(datos_);
     cn.Execute("DROP DATABASE IF EXISTS `" + nombre_ + "`");
-    cn.Execute("CREATE DATABASE `" + nombre_ +
-               "` CHARACTER SET utf8mb4 COLLATE utf8mb4_general_ci");
+    cn.Execute("CREATE DATABASE `" + nombre_ + "` CHARACTER SET " + conjunto + " COLLATE " +
+               colacion);
 }
 
 BaseTemporal::~BaseTemporal() {

@@ -28,10 +28,13 @@ qm::ParametrosConexion Parametros(const DatosServidor& datos, const QString& bas
 qm::Conexion Conecta(const QString& base = QString());
 qm::Conexion Conecta(const DatosServidor& datos, const QString& base = QString());
 
-// A database of one test's own (utf8mb4), dropped when it goes out of scope.
+// A database of one test's own (utf8mb4, or the given character set and collation), dropped
+// when it goes out of scope.
 class BaseTemporal {
 public:
     explicit BaseTemporal(const QString& prefijo, const DatosServidor& datos = Servidor());
+    BaseTemporal(const QString& prefijo, const QString& conjunto, const QString& colacion,
+                 const DatosServidor& datos = Servidor());
     ~BaseTemporal();
     BaseTemporal(const BaseTemporal&) = delete;
     BaseTemporal& operator=(const BaseTemporal&) = delete;

@@ -1,0 +1,78 @@
+#include "movements/CopiaDeTrabajo.h"
+
+#include "host/Error.h"
+#include "host/Recordset.h"
+#include "movements/Tablas.h"
+
+namespace movimientos {
+
+namespace {
+
+// MySQL's numbers: a lock wait that ran out, and a session that went away.
+constexpr long EsperaAgotada = 1205;
+constexpr long SesionPerdida = 2006;
+
+const QString CopiaDeTrabajo = QStringLiteral("tmpravesta");
+
+} // namespace
+
+QString BaseReportes() {
+    return QStringLiteral("trevantoreportes");
+}
+
+QString MensajeOcupado() {
+    return QStringLiteral("Otro usuario está imprimiendo este reporte en este momento. "
+                          "Intente de nuevo en unos segundos.");
+}
+
+QString NombreBloqueoCopia(qm::Conexion& cn) {
+    // The server's own name of the database, the same for every copy of the program however
+    // its settings spell it.
+    const QString base = cn.Consulta(QStringLiteral("SELECT DATABASE()")).Valor(0).toString();
+    return QStringLiteral("quiltaro.tmpravesta.") + base;
+}
+
+BloqueoCopia::BloqueoCopia(qm::Conexion& cn, std::chrono::seconds espera)
+    : qm::BloqueoNombrado(cn, NombreBloqueoCopia(cn), espera) {}
+
+void PreparaCopiaCompartida(const qm::BasesDD& BasesDD, qm::Conexion& cn, qm::Conexion& cnReportes,
+                            QString& cSQL, std::chrono::seconds espera) {
+    const BloqueoCopia bloqueo(cn, espera);
+    if (!bloqueo.tomado())
+        throw qm::Error(EsperaAgotada,
+                        QStringLiteral("Otro usuario está imprimiendo un reporte de esta base de "
+                                       "datos en este momento. Intente de nuevo en unos "
+                                       "segundos."));
+    PreparaTablas(BasesDD, cn, cnReportes, cSQL);
+}
+
+bool BorraCopiaCompartida(qm::Conexion& cn, std::chrono::seconds espera) {
+    const BloqueoCopia bloqueo(cn, espera);
+    if (!bloqueo.tomado())
+        return false;
+    cn.Execute(QStringLiteral("Drop table if exists tmpravesta"));
+    return true;
+}
+
+bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL,
+                     const std::function<void()>& construye, const std::function<void()>& lee,
+                     std::chrono::seconds espera, const QString& baseReportes) {
+    BloqueoCopia bloqueo(cn, espera);
+    if (!bloqueo.tomado())
+        return false;
+    if (!BasesDD.HayTabla(CopiaDeTrabajo, cn)) {
+        qm::Conexion cnReportes;
+        BasesDD.AbrirBdD(cnReportes, baseReportes);
+        PreparaTablas(BasesDD, cn, cnReportes, cSQL);
+        BasesDD.CierraBdD(cnReportes);
+    }
+    construye();
+    if (!bloqueo.Vigente())
+        throw qm::Error(SesionPerdida,
+                        QStringLiteral("Se perdió la sesión con el servidor mientras se preparaba "
+                                       "el reporte. Intente de nuevo."));
+    lee();
+    return true;
+}
+
+} // namespace movimientos
