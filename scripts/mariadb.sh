@@ -56,14 +56,16 @@ sql() {
 }
 
 arranca() {
-    mkdir -p "$dir"
+    # A temporary folder of its own: servers installed or run side by side in /tmp were seen to
+    # remove each other's scratch files ("Unknown table 'mysql.tmp_user_sys'").
+    mkdir -p "$dir/tmp"
     if responde; then
         echo "mariadb: a server already answers on $socket; refusing to start a second one" >&2
         exit 1
     fi
     if [[ ! -d $datos/mysql ]]; then
         rm -rf "$datos"
-        if ! mariadb-install-db --no-defaults --datadir="$datos" \
+        if ! mariadb-install-db --no-defaults --datadir="$datos" --tmpdir="$dir/tmp" \
             --auth-root-authentication-method=normal --skip-test-db --user="$(id -un)" \
             >"$dir/install.log" 2>&1; then
             echo "mariadb: could not create the data folder $datos" >&2
@@ -75,7 +77,8 @@ arranca() {
     for intento in 1 2 3; do
         puerto=${puerto_pedido:-$(puerto_libre)}
         rm -f "$socket" "$pidfile"
-        mariadbd --no-defaults --datadir="$datos" --socket="$socket" --pid-file="$pidfile" \
+        mariadbd --no-defaults --datadir="$datos" --tmpdir="$dir/tmp" --socket="$socket" \
+            --pid-file="$pidfile" \
             --port="$puerto" --bind-address=127.0.0.1 --skip-name-resolve \
             --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
             --user="$(id -un)" --log-error="$log" --skip-log-bin --max-connections=300 \
