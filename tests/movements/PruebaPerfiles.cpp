@@ -31,8 +31,13 @@ int Incumplidas(qm::Conexion& cn) {
 }
 
 // Spellings of one code, text times that sort unlike clock times, statement rows on the
-// earliest date only.
+// earliest date only, codes beyond ASCII and with a quote.
 void AgregaCasosDificiles(qm::Conexion& cn) {
+    Estado(cn, "Ñ01", "2024-02-01", "09:00:00", "e5", "CARGO", 0, 40);
+    Venta(cn, "facturas", "ñ01", "2024-03-04", "10:00:00", "", 6, 2.5);
+    Estado(cn, "O'B", "2024-03-06", "08:00:00", "e6", "CARGO", 0, 9);
+    Estado(cn, "O'B", "2024-03-06", "07:00:00", "e7", "CARGO", 0, 8);
+    Venta(cn, "remisiones", "O'B", "2024-03-06", "09:00:00", "", 7, 1.5);
     Estado(cn, "C001", "2024-02-01", "09:00:00", "e1", "CARGO", 0, 100);
     Estado(cn, "c001", "2024-02-03", "09:00:00", "e2", "CARGO", 0, 70);
     Venta(cn, "remisiones", "c001", "2024-03-02", "9:05:00", "A", 1, 10.1);
