@@ -154,25 +154,30 @@ QString FilaDeCodigos(qm::Conexion& cn, const Grupo& g, std::size_t indice) {
 // The lookups of many groups in one query over a table of their codes and dates. Each code,
 // turned into Clave's character set and compared under Clave's collation, compares as the same
 // code in a quoted literal would; only ASCII codes come here, which every character set holds
-// unchanged. Answers (index, found, balance) rows.
-QString ConsultaPorTabla(const QStringList& filas, const ColacionClave& clave, bool antes) {
+// unchanged. Answers (index, found, balance) rows. Without `existencia` "found" is NULL: a
+// NULL balance then means no row or a row with a NULL balance, which a second query tells apart.
+QString ConsultaPorTabla(const QStringList& filas, const ColacionClave& clave, bool antes,
+                         bool existencia) {
     const QString donde = "e.Clave=CONVERT(q.k USING " + clave.juego + ") COLLATE " +
                           clave.colacion + (antes ? " AND e.Fecha<q.f" : " AND e.Fecha=q.f");
     const QString orden = antes ? QStringLiteral(" ORDER BY e.Fecha DESC,e.Id DESC LIMIT 1")
                                 : QStringLiteral(" ORDER BY e.Fecha,e.Id LIMIT 1");
-    return "SELECT q.n, (SELECT 1 FROM edoctacli e WHERE " + donde +
-           " LIMIT 1), (SELECT e.SaldoActual FROM edoctacli e WHERE " + donde + orden + ") FROM (" +
-           filas.join(" UNION ALL ") + ") q";
+    const QString hallado =
+        existencia ? "(SELECT 1 FROM edoctacli e WHERE " + donde + " LIMIT 1)" : "NULL";
+    return "SELECT q.n, " + hallado + ", (SELECT e.SaldoActual FROM edoctacli e WHERE " + donde +
+           orden + ") FROM (" + filas.join(" UNION ALL ") + ") q";
 }
 
 // Runs the lookups of the given groups, many to a statement, and keeps what each found.
 void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::size_t>& cuales,
            bool antes, qsizetype tamanoLote, const std::optional<ColacionClave>& clave) {
-    std::vector<std::size_t> literales, porTabla;
+    std::vector<std::size_t> literales, porTabla, dudosos;
     for (std::size_t i : cuales)
         (clave && EsAscii(grupos[i].cliente) ? porTabla : literales).push_back(i);
+    // A row with a balance, or one said found, is the group's statement row; a row with
+    // neither goes to `dudas` when given (a lookup without the found column).
     const auto ejecuta = [&](const std::vector<std::size_t>& indices, int maximo, auto arma,
-                             auto une) {
+                             auto une, std::vector<std::size_t>* dudas) {
         for (std::size_t desde = 0; desde < indices.size();) {
             QStringList partes;
             qsizetype tamano = 0;
@@ -185,11 +190,13 @@ void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::
             using T = Preparada::Tipo;
             Preparada rs(cn, une(partes), {T::Entero, T::Entero, T::Doble});
             while (rs.Siguiente()) {
-                if (rs.EsNulo(1))
-                    continue;
-                Grupo& g = grupos[static_cast<std::size_t>(rs.Entero(0))];
-                g.hallado = true;
-                g.inicial = rs.Doble(2);
+                const auto i = static_cast<std::size_t>(rs.Entero(0));
+                if (!rs.EsNulo(1) || !rs.EsNulo(2)) {
+                    grupos[i].hallado = true;
+                    grupos[i].inicial = rs.Doble(2);
+                } else if (dudas) {
+                    dudas->push_back(i);
+                }
             }
             desde = hasta;
         }
@@ -197,12 +204,16 @@ void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::
     ejecuta(
         literales, kConsultasPorLote,
         [&](const Grupo& g, std::size_t i) { return ConsultaLiteral(cn, g, i, antes); },
-        [](const QStringList& p) { return p.join(" UNION ALL "); });
-    if (clave)
-        ejecuta(
-            porTabla, kCodigosPorLote,
-            [&](const Grupo& g, std::size_t i) { return FilaDeCodigos(cn, g, i); },
-            [&](const QStringList& p) { return ConsultaPorTabla(p, *clave, antes); });
+        [](const QStringList& p) { return p.join(" UNION ALL "); }, nullptr);
+    if (!clave)
+        return;
+    const auto fila = [&](const Grupo& g, std::size_t i) { return FilaDeCodigos(cn, g, i); };
+    ejecuta(
+        porTabla, kCodigosPorLote, fila,
+        [&](const QStringList& p) { return ConsultaPorTabla(p, *clave, antes, false); }, &dudosos);
+    ejecuta(
+        dudosos, kCodigosPorLote, fila,
+        [&](const QStringList& p) { return ConsultaPorTabla(p, *clave, antes, true); }, nullptr);
 }
 
 void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos, qsizetype tamanoLote) {

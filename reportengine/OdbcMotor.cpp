@@ -137,6 +137,16 @@ struct Enlace {
     std::vector<SQLLEN> indicadores;
 };
 
+// Moves to the next row (or block of rows): false after the last one.
+bool Avanza(SQLHSTMT h, const QString& ubicacion) {
+    const SQLRETURN r = SQLFetch(h);
+    if (r == SQL_NO_DATA)
+        return false;
+    if (!SQL_SUCCEEDED(r))
+        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    return true;
+}
+
 } // namespace
 
 QString UbicacionSql(const QString& ubicacion) {
@@ -251,12 +261,7 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
             throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
     }
 
-    for (;;) {
-        const SQLRETURN r = SQLFetch(h);
-        if (r == SQL_NO_DATA)
-            break;
-        if (!SQL_SUCCEEDED(r))
-            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    while (Avanza(h, ubicacion)) {
         for (std::size_t i = 0; i < enlaces.size(); ++i) {
             const Enlace& e = enlaces[i];
             ColumnaDatos& c = tabla.columnas[i];
@@ -310,12 +315,7 @@ Clasificacion ConexionOdbc::Clasifica(const QString& ubicacion, const QString& c
         throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
     Clasificacion clases;
     std::size_t rango = 0;
-    for (;;) {
-        const SQLRETURN r = SQLFetch(h);
-        if (r == SQL_NO_DATA)
-            break;
-        if (!SQL_SUCCEEDED(r))
-            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    while (Avanza(h, ubicacion)) {
         bool nulo = false;
         const QStringList representante = DeHex(TextoDe(h, 1, &nulo));
         const QStringList formas = DeHex(TextoDe(h, 2));
@@ -358,12 +358,7 @@ QHash<QString, QString> ConexionOdbc::Busca(const QString& ubicacion, const QStr
         }
         if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
             throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
-        for (;;) {
-            const SQLRETURN r = SQLFetch(h);
-            if (r == SQL_NO_DATA)
-                break;
-            if (!SQL_SUCCEEDED(r))
-                throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+        while (Avanza(h, ubicacion)) {
             bool ok = false;
             const std::size_t i = TextoDe(h, 1).toULongLong(&ok);
             if (ok && i < n && !valores.contains(claves[desde + i]))

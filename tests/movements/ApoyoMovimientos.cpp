@@ -130,4 +130,13 @@ void Estado(qm::Conexion& cn, const QString& clave, const QString& fecha, const 
                    .arg(saldo, 0, 'g', 17));
 }
 
+int Incumplidas(qm::Conexion& cn) {
+    return cn
+        .Consulta("SELECT COUNT(*) FROM tmpravesta WHERE SaldoActual <> IF(Ventas<>0, "
+                  "SaldoAnterior+Ventas, IF(Devoluciones<>0, SaldoAnterior-Devoluciones, "
+                  "SaldoAnterior-Pagos))")
+        .Valor(0)
+        .toInt();
+}
+
 } // namespace prueba

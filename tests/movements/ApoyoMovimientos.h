@@ -65,4 +65,7 @@ void Estado(qm::Conexion& cn, const QString& clave, const QString& fecha, const 
             const QString& folio, const QString& concepto, double pago, double saldo,
             double nota = 0, double devolucion = 0);
 
+// How many rows of tmpravesta break the rule that links their two balances and their amount.
+int Incumplidas(qm::Conexion& cn);
+
 } // namespace prueba
