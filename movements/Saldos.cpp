@@ -6,7 +6,6 @@
 #include "movements/Preparada.h"
 
 #include <QDate>
-#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
@@ -23,7 +22,6 @@ constexpr long UsoInvalidoDeNull = 94;
 // MySQL 5.5) and 256 KB.
 constexpr qsizetype kTamanoLote = 256 * 1024;
 constexpr int kConsultasPorLote = 400;
-constexpr int kCodigosPorLote = 2000;
 
 qsizetype TamanoDeLote(qm::Conexion& cn) {
     const qsizetype paquete =
@@ -106,127 +104,49 @@ Recorrido LeeRecorrido(qm::Conexion& cn, const TablasTemporales& t, const qm::li
     return r;
 }
 
-// How edoctacli.Clave compares: its character set and collation, or nothing when the catalogue
-// does not say (a binary column, a view, another spelling of the table).
-struct ColacionClave {
-    QString juego, colacion;
-};
-
-bool EsNombreSimple(const QString& nombre) {
-    static const QRegularExpression simple(QStringLiteral("^[A-Za-z0-9_]+$"));
-    return simple.match(nombre).hasMatch();
-}
-
-std::optional<ColacionClave> ColacionDeClave(qm::Conexion& cn) {
-    qm::Recordset rs = cn.Consulta(QStringLiteral(
-        "SELECT CHARACTER_SET_NAME, COLLATION_NAME FROM information_schema.COLUMNS WHERE "
-        "TABLE_SCHEMA=DATABASE() AND TABLE_NAME='edoctacli' AND COLUMN_NAME='Clave'"));
-    if (rs.Eof())
-        return std::nullopt;
-    ColacionClave c{rs.Valor(0).toString(), rs.Valor(1).toString()};
-    rs.MoveNext();
-    if (!rs.Eof() || !EsNombreSimple(c.juego) || !EsNombreSimple(c.colacion))
-        return std::nullopt;
-    return c;
-}
-
-bool EsAscii(const QString& texto) {
-    return std::all_of(texto.begin(), texto.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-// The lookup of one group as its own query: the code in a quoted literal, so that
-// edoctacli.Clave's own collation compares it, exactly as the customer's query reads.
-QString ConsultaLiteral(qm::Conexion& cn, const Grupo& g, std::size_t indice, bool antes) {
-    const QString c = cn.Escapa(g.cliente);
-    const QString expresion = antes ? "edoctacli where Clave='" + c + "' and Fecha<'" + g.fecha +
-                                          "' order by Fecha desc,Id desc limit 1"
-                                    : "edoctacli where Clave='" + c + "' and Fecha='" + g.fecha +
-                                          "' order by Fecha,Id limit 1";
-    return "(SELECT " + QString::number(indice) + ", 1, SaldoActual FROM " + expresion + ")";
-}
-
-// One row of the lookups' table of codes and dates.
-QString FilaDeCodigos(qm::Conexion& cn, const Grupo& g, std::size_t indice) {
-    return "SELECT " + QString::number(indice) + " AS n,'" + cn.Escapa(g.cliente) +
-           "' AS k,CAST('" + g.fecha + "' AS DATE) AS f";
-}
-
-// The lookups of many groups in one query over a table of their codes and dates. Each code,
-// turned into Clave's character set and compared under Clave's collation, compares as the same
-// code in a quoted literal would; only ASCII codes come here, which every character set holds
-// unchanged. Answers (index, found, balance) rows. Without `existencia` "found" is NULL: a
-// NULL balance then means no row or a row with a NULL balance, which a second query tells apart.
-QString ConsultaPorTabla(const QStringList& filas, const ColacionClave& clave, bool antes,
-                         bool existencia) {
-    const QString donde = "e.Clave=CONVERT(q.k USING " + clave.juego + ") COLLATE " +
-                          clave.colacion + (antes ? " AND e.Fecha<q.f" : " AND e.Fecha=q.f");
-    const QString orden = antes ? QStringLiteral(" ORDER BY e.Fecha DESC,e.Id DESC LIMIT 1")
-                                : QStringLiteral(" ORDER BY e.Fecha,e.Id LIMIT 1");
-    const QString hallado =
-        existencia ? "(SELECT 1 FROM edoctacli e WHERE " + donde + " LIMIT 1)" : "NULL";
-    return "SELECT q.n, " + hallado + ", (SELECT e.SaldoActual FROM edoctacli e WHERE " + donde +
-           orden + ") FROM (" + filas.join(" UNION ALL ") + ") q";
-}
-
-// Runs the lookups of the given groups, many to a statement, and keeps what each found.
+// One opening-balance lookup for each of the given groups, many to a statement: lookup 1
+// (the last statement row before the date) or lookup 2 (the first one on it), exactly as the
+// customer's own query would be, its code in a quoted literal so that edoctacli.Clave's own
+// collation compares it.
 void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::size_t>& cuales,
-           bool antes, qsizetype tamanoLote, const std::optional<ColacionClave>& clave) {
-    std::vector<std::size_t> literales, porTabla, dudosos;
-    for (std::size_t i : cuales)
-        (clave && EsAscii(grupos[i].cliente) ? porTabla : literales).push_back(i);
-    // A row with a balance, or one said found, is the group's statement row; a row with
-    // neither goes to `dudas` when given (a lookup without the found column).
-    const auto ejecuta = [&](const std::vector<std::size_t>& indices, int maximo, auto arma,
-                             auto une, std::vector<std::size_t>* dudas) {
-        for (std::size_t desde = 0; desde < indices.size();) {
-            QStringList partes;
-            qsizetype tamano = 0;
-            std::size_t hasta = desde;
-            for (; hasta < indices.size() && tamano < tamanoLote && partes.size() < maximo;
-                 ++hasta) {
-                partes << arma(grupos[indices[hasta]], indices[hasta]);
-                tamano += partes.back().size();
-            }
-            using T = Preparada::Tipo;
-            Preparada rs(cn, une(partes), {T::Entero, T::Entero, T::Doble});
-            while (rs.Siguiente()) {
-                const auto i = static_cast<std::size_t>(rs.Entero(0));
-                if (!rs.EsNulo(1) || !rs.EsNulo(2)) {
-                    grupos[i].hallado = true;
-                    grupos[i].inicial = rs.Doble(2);
-                } else if (dudas) {
-                    dudas->push_back(i);
-                }
-            }
-            desde = hasta;
+           bool antes, qsizetype tamanoLote) {
+    for (std::size_t desde = 0; desde < cuales.size();) {
+        QStringList partes;
+        qsizetype tamano = 0;
+        std::size_t hasta = desde;
+        for (; hasta < cuales.size() && partes.size() < kConsultasPorLote && tamano < tamanoLote;
+             ++hasta) {
+            const Grupo& g = grupos[cuales[hasta]];
+            const QString c = cn.Escapa(g.cliente);
+            const QString expresion = antes ? "edoctacli where Clave='" + c + "' and Fecha<'" +
+                                                  g.fecha + "' order by Fecha desc,Id desc limit 1"
+                                            : "edoctacli where Clave='" + c + "' and Fecha='" +
+                                                  g.fecha + "' order by Fecha,Id limit 1";
+            partes << "(SELECT " + QString::number(cuales[hasta]) + ", SaldoActual FROM " +
+                          expresion + ")";
+            tamano += partes.back().size();
         }
-    };
-    ejecuta(
-        literales, kConsultasPorLote,
-        [&](const Grupo& g, std::size_t i) { return ConsultaLiteral(cn, g, i, antes); },
-        [](const QStringList& p) { return p.join(" UNION ALL "); }, nullptr);
-    if (!clave)
-        return;
-    const auto fila = [&](const Grupo& g, std::size_t i) { return FilaDeCodigos(cn, g, i); };
-    ejecuta(
-        porTabla, kCodigosPorLote, fila,
-        [&](const QStringList& p) { return ConsultaPorTabla(p, *clave, antes, false); }, &dudosos);
-    ejecuta(
-        dudosos, kCodigosPorLote, fila,
-        [&](const QStringList& p) { return ConsultaPorTabla(p, *clave, antes, true); }, nullptr);
+        using T = Preparada::Tipo;
+        Preparada rs(cn, partes.join(" UNION ALL "), {T::Entero, T::Doble});
+        while (rs.Siguiente()) {
+            Grupo& g = grupos[static_cast<std::size_t>(rs.Entero(0))];
+            g.hallado = true;
+            g.inicial = rs.Doble(1);
+        }
+        desde = hasta;
+    }
 }
 
 void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos, qsizetype tamanoLote) {
-    const std::optional<ColacionClave> clave = ColacionDeClave(cn);
     std::vector<std::size_t> todos(grupos.size());
     for (std::size_t i = 0; i < grupos.size(); ++i)
         todos[i] = i;
-    Busca(cn, grupos, todos, true, tamanoLote, clave);
+    Busca(cn, grupos, todos, true, tamanoLote);
     std::vector<std::size_t> sinAnterior;
     for (std::size_t i = 0; i < grupos.size(); ++i)
         if (!grupos[i].hallado)
             sinAnterior.push_back(i);
-    Busca(cn, grupos, sinAnterior, false, tamanoLote, clave);
+    Busca(cn, grupos, sinAnterior, false, tamanoLote);
     for (Grupo& g : grupos)
         if (!g.hallado)
             g.inicial = 0.0;
