@@ -42,17 +42,6 @@ bool HayTabla(const QString& base, const QString& tabla) {
     return rs.Valor(0).toLongLong() > 0;
 }
 
-QStringList Columnas(const QString& base, const QString& tabla) {
-    qm::Recordset rs = Conecta().Consulta(
-        QStringLiteral("SELECT COLUMN_NAME, COLUMN_TYPE FROM information_schema.COLUMNS WHERE "
-                       "TABLE_SCHEMA='%1' AND TABLE_NAME='%2' ORDER BY ORDINAL_POSITION")
-            .arg(base, tabla));
-    QStringList columnas;
-    for (; !rs.Eof(); rs.MoveNext())
-        columnas << rs.Valor(0).toString() + QLatin1Char(' ') + rs.Valor(1).toString();
-    return columnas;
-}
-
 class Inicio : public VentanaPrueba {};
 
 TEST_F(Inicio, LaSecuenciaPreparaFechasEstadoTituloYLaCopiaDeTrabajo) {
@@ -84,8 +73,8 @@ TEST_F(Inicio, LaSecuenciaPreparaFechasEstadoTituloYLaCopiaDeTrabajo) {
     EXPECT_TRUE(HayTabla(base->nombre(), QStringLiteral("tmpravesta")));
     EXPECT_TRUE(HayTabla(QStringLiteral("trevantoreportes"), QStringLiteral("ravesta")));
     EXPECT_TRUE(estado.cSQL.contains(QStringLiteral("tmpravesta")));
-    EXPECT_EQ(Columnas(base->nombre(), QStringLiteral("tmpravesta")),
-              Columnas(QStringLiteral("trevantoreportes"), QStringLiteral("ravesta")));
+    EXPECT_EQ(prueba::ColumnasDe(base->nombre(), QStringLiteral("tmpravesta")),
+              prueba::ColumnasDe(QStringLiteral("trevantoreportes"), QStringLiteral("ravesta")));
 
     inicio::Termina(objetos, estado);
     EXPECT_FALSE(HayTabla(base->nombre(), QStringLiteral("tmpravesta")));
@@ -100,8 +89,8 @@ TEST_F(Inicio, UnaCopiaDeTrabajoQueQuedoDeAntesSeReemplazaVacia) {
         .Execute(QStringLiteral("CREATE TABLE tmpravesta (sobrante int, otra varchar(5))"));
     Conecta(base->nombre()).Execute(QStringLiteral("INSERT INTO tmpravesta VALUES (1, 'x')"));
     ASSERT_TRUE(AbreVentana(*instalacion));
-    EXPECT_EQ(Columnas(base->nombre(), QStringLiteral("tmpravesta")),
-              Columnas(QStringLiteral("trevantoreportes"), QStringLiteral("ravesta")));
+    EXPECT_EQ(prueba::ColumnasDe(base->nombre(), QStringLiteral("tmpravesta")),
+              prueba::ColumnasDe(QStringLiteral("trevantoreportes"), QStringLiteral("ravesta")));
     qm::Recordset rs =
         Conecta(base->nombre()).Consulta(QStringLiteral("SELECT COUNT(*) FROM tmpravesta"));
     EXPECT_EQ(rs.Valor(0).toLongLong(), 0);

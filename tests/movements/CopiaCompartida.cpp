@@ -50,14 +50,7 @@ bool Compartida::HayCopia() const {
 }
 
 QStringList Compartida::Columnas(const QString& base, const QString& tabla) {
-    qm::Recordset rs = prueba::Conecta().Consulta(
-        QStringLiteral("SELECT COLUMN_NAME, COLUMN_TYPE FROM information_schema.COLUMNS WHERE "
-                       "TABLE_SCHEMA='%1' AND TABLE_NAME='%2' ORDER BY ORDINAL_POSITION")
-            .arg(base, tabla));
-    QStringList columnas;
-    for (; !rs.Eof(); rs.MoveNext())
-        columnas << rs.Valor(0).toString() + QLatin1Char(' ') + rs.Valor(1).toString();
-    return columnas;
+    return prueba::ColumnasDe(base, tabla);
 }
 
 bool Compartida::CopiaComoRavesta() const {

@@ -20,12 +20,6 @@ QByteArray Relleno(int bytes) {
     return QByteArray(bytes, 'x');
 }
 
-void EscribeArchivo(const QString& ruta, const QByteArray& datos) {
-    QFile archivo(ruta);
-    ASSERT_TRUE(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate)) << ruta.toStdString();
-    ASSERT_EQ(archivo.write(datos), datos.size());
-}
-
 std::optional<QMap<QString, QString>> LeeOrigen(const QString& nombre) {
     QProcess odbcinst;
     odbcinst.start(QStringLiteral("odbcinst"), {"-q", "-s", "-n", nombre});

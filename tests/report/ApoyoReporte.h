@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/Mensajes.h"
+#include "tests/support/EntornoPrueba.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -13,7 +14,6 @@ namespace prueba {
 // A table-location record as templates hold it: driver, NUL, a field, NUL, table, NUL.
 QByteArray Registro(const QByteArray& driver, const QByteArray& campo, const QByteArray& tabla);
 QByteArray Relleno(int bytes);
-void EscribeArchivo(const QString& ruta, const QByteArray& datos);
 
 // The keys of a user data source as unixODBC's own odbcinst lists them; nothing when the data
 // source does not exist.

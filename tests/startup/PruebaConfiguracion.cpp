@@ -1,6 +1,7 @@
 #include "host/Error.h"
 #include "startup/Claves.h"
 #include "startup/ParaPluginsPortables.h"
+#include "tests/support/EntornoPrueba.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,12 +28,6 @@ QByteArray Contenido(const QString& archivo) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void Escribe(const QString& archivo, const QByteArray& datos) {
-    QFile f(archivo);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(datos);
-}
-
 // An executable folder with the program's INI, and a host installation folder.
 class Configuracion : public ::testing::Test {
 protected:
@@ -49,7 +44,7 @@ protected:
         QByteArray datos = "[Registro]\r\n";
         for (const auto& [k, v] : valores)
             datos += (k + "=" + v + "\r\n").toUtf8();
-        Escribe(Host(), datos);
+        prueba::EscribeArchivo(Host(), datos);
     }
     QString LeeHost(const QString& clave) const { return lib_.LeeIni("Registro", clave, Host()); }
     bool Carga() {
@@ -66,7 +61,7 @@ protected:
 };
 
 TEST_F(Configuracion, PrimerArranqueSinIniYAlmacenVacio) {
-    Escribe(entorno_.carpetaEjecutable + "/Trevanto.ini", "");
+    prueba::EscribeArchivo(entorno_.carpetaEjecutable + "/Trevanto.ini", "");
     ASSERT_TRUE(Carga());
     EXPECT_TRUE(grabador_.mensajes.empty());
     EXPECT_EQ(lib_.LeeIni(kSeccion, kRuta, entorno_.archivoIni), entorno_.carpetaEjecutable);
@@ -103,8 +98,9 @@ class ValoresIni : public Configuracion, public ::testing::WithParamInterface<Ca
 TEST_P(ValoresIni, BaseDeDatos) {
     const CasoIni& caso = GetParam();
     PonHost({{"MySQLPuerto", "3306"}});
-    Escribe(entorno_.archivoIni, "[Configuración]\r\nRuta de Trevanto Premium=" +
-                                     dir_.filePath("trevanto").toUtf8() + "\r\n" + caso.base);
+    prueba::EscribeArchivo(entorno_.archivoIni, "[Configuración]\r\nRuta de Trevanto Premium=" +
+                                                    dir_.filePath("trevanto").toUtf8() + "\r\n" +
+                                                    caso.base);
     const QByteArray antes = Contenido(entorno_.archivoIni);
     ASSERT_TRUE(Carga());
     EXPECT_EQ(bases_.cMiBase, caso.esperado);
@@ -214,11 +210,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Configuracion, ArchivosTraidosDeWindowsSeLeenYSeReparanEnSuCodificacion) {
     // Notepad's cp1252 (ó = F3), the path in quotes, the host's file in capitals.
-    Escribe(dir_.filePath("trevanto/TREVANTO.INI"),
-            "[Registro]\r\nMySQLServer=caja1\r\nMySQLPuerto=3307\r\n");
+    prueba::EscribeArchivo(dir_.filePath("trevanto/TREVANTO.INI"),
+                           "[Registro]\r\nMySQLServer=caja1\r\nMySQLPuerto=3307\r\n");
     const QByteArray antes = "[Configuraci\xF3n]\r\nRuta de Trevanto Premium=\"" +
                              dir_.filePath("trevanto").toUtf8() + "\"\r\n[Impresi\xF3n]\r\n";
-    Escribe(entorno_.archivoIni, antes);
+    prueba::EscribeArchivo(entorno_.archivoIni, antes);
     ASSERT_TRUE(Carga());
     EXPECT_TRUE(grabador_.mensajes.empty());
     EXPECT_EQ(bases_.cRuta, "caja1");
@@ -243,8 +239,8 @@ TEST_F(Configuracion, CredencialEscritaAMano) {
 
 TEST_F(Configuracion, InstalacionIncorrectaMuestraElMensajeYNoSigue) {
     const QString carpeta = dir_.filePath("no hay trevanto");
-    Escribe(entorno_.archivoIni,
-            "[Configuración]\r\nRuta de Trevanto Premium=" + carpeta.toUtf8() + "\r\n");
+    prueba::EscribeArchivo(entorno_.archivoIni, "[Configuración]\r\nRuta de Trevanto Premium=" +
+                                                    carpeta.toUtf8() + "\r\n");
     const QByteArray antes = Contenido(entorno_.archivoIni);
     bases_.cRuta = "intacto";
     EXPECT_FALSE(Carga());
@@ -271,14 +267,14 @@ TEST_F(Configuracion, PrimerArranqueSinInstalacionSoloGuardaLaRuta) {
 }
 
 TEST_F(Configuracion, LeeValorIniDevuelveBlancosComoLosLee) {
-    Escribe(entorno_.archivoIni, "[Configuración]\r\nk=  v  \r\n");
+    prueba::EscribeArchivo(entorno_.archivoIni, "[Configuración]\r\nk=  v  \r\n");
     EXPECT_EQ(inicio::LeeValorIni(lib_, kSeccion, "k", "def", entorno_.archivoIni), "v");
     EXPECT_EQ(inicio::LeeValorIni(lib_, kSeccion, "otra", "def", entorno_.archivoIni), "def");
 }
 
 TEST_F(Configuracion, LeeValorIniSinPoderEscribirTermina) {
     // A folder under a regular file cannot be created, not even by root.
-    Escribe(dir_.filePath("archivo"), "x");
+    prueba::EscribeArchivo(dir_.filePath("archivo"), "x");
     const QString imposible = dir_.filePath("archivo/Quiltaro.ini");
     try {
         inicio::LeeValorIni(lib_, kSeccion, kBase, "datos1", imposible);
@@ -300,7 +296,7 @@ TEST_F(Configuracion, LeeValorIniConDefectoVacioTermina) {
 }
 
 TEST_F(Configuracion, ArchivoInmutableDaErrorClaro) {
-    Escribe(entorno_.archivoIni, "[Configuración]\r\n");
+    prueba::EscribeArchivo(entorno_.archivoIni, "[Configuración]\r\n");
     // Root ignores file permissions; an immutable file refuses even root.
     ASSERT_EQ(QProcess::execute("chattr", {"+i", entorno_.archivoIni}), 0);
     struct Quita {

@@ -65,4 +65,16 @@ QString Ejecuta(const QString& programa, const QStringList& argumentos, const QS
     return salida;
 }
 
+QByteArray LeeArchivo(const QString& archivo) {
+    QFile f(archivo);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << archivo.toStdString();
+    return f.readAll();
+}
+
+void EscribeArchivo(const QString& archivo, const QByteArray& datos) {
+    QFile f(archivo);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << archivo.toStdString();
+    ASSERT_EQ(f.write(datos), datos.size());
+}
+
 } // namespace prueba

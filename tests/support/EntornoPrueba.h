@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -27,5 +28,10 @@ void CreaEntorno();
 // non-zero.
 QString Ejecuta(const QString& programa, const QStringList& argumentos,
                 const QString& entrada = QString());
+
+// A whole file's bytes; fails the test when it cannot be read.
+QByteArray LeeArchivo(const QString& archivo);
+// Replaces a file's bytes; fails the test when it cannot be written.
+void EscribeArchivo(const QString& archivo, const QByteArray& datos);
 
 } // namespace prueba

@@ -1,5 +1,6 @@
 #include "tests/support/ServidorPrueba.h"
 
+#include "host/Recordset.h"
 #include "tests/support/EntornoPrueba.h"
 
 #include <QCoreApplication>
@@ -117,6 +118,17 @@ void ServidorPropio::Arranca() {
         argumentos << "--puerto" << QString::number(datos_.puerto);
     Ejecuta(QStringLiteral(QUILTARO_SCRIPTS_DIR "/mariadb.sh"), argumentos);
     datos_ = LeeDatosServidor(dir_.path() + "/server.env");
+}
+
+QStringList ColumnasDe(const QString& base, const QString& tabla) {
+    qm::Recordset rs = Conecta().Consulta(
+        QStringLiteral("SELECT COLUMN_NAME, COLUMN_TYPE FROM information_schema.COLUMNS WHERE "
+                       "TABLE_SCHEMA='%1' AND TABLE_NAME='%2' ORDER BY ORDINAL_POSITION")
+            .arg(base, tabla));
+    QStringList columnas;
+    for (; !rs.Eof(); rs.MoveNext())
+        columnas << rs.Valor(0).toString() + QLatin1Char(' ') + rs.Valor(1).toString();
+    return columnas;
 }
 
 } // namespace prueba

@@ -3,6 +3,7 @@
 #include "host/Conexion.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -62,5 +63,8 @@ private:
     QTemporaryDir dir_;
     DatosServidor datos_;
 };
+
+// A table's columns as "name type", in order, from the server's catalogue.
+QStringList ColumnasDe(const QString& base, const QString& tabla);
 
 } // namespace prueba

@@ -9,18 +9,6 @@
 
 namespace {
 
-QByteArray Lee(const QString& archivo) {
-    QFile f(archivo);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << archivo.toStdString();
-    return f.readAll();
-}
-
-void Escribe(const QString& archivo, const QByteArray& datos) {
-    QFile f(archivo);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(datos);
-}
-
 class Ini : public ::testing::Test {
 protected:
     QTemporaryDir dir_;
@@ -64,7 +52,7 @@ TEST_F(Ini, ArchivoDeWindowsConservaSusOtrasLineas) {
                              "\r\n"
                              "[Final]\r\n"
                              "x = 1\r\n";
-    Escribe(archivo_, antes);
+    prueba::EscribeArchivo(archivo_, antes);
     EXPECT_EQ(lib_.LeeIni("Configuración", "Base de datos a usar", archivo_), "datos7");
     EXPECT_EQ(lib_.LeeIni("Configuración", "Ruta de Trevanto Premium", archivo_), "C:\\Trevanto");
     EXPECT_EQ(lib_.LeeIni("Configuración", "# nota", archivo_), "");
@@ -73,21 +61,21 @@ TEST_F(Ini, ArchivoDeWindowsConservaSusOtrasLineas) {
     lib_.EscribeIni("Configuración", "Base de datos a usar", "datos2", archivo_);
     QByteArray esperado = antes;
     esperado.replace("=  datos7  \r\n", "=  datos2\r\n");
-    EXPECT_EQ(Lee(archivo_), esperado);
+    EXPECT_EQ(prueba::LeeArchivo(archivo_), esperado);
 
     lib_.EscribeIni("configuración", "Nueva", "", archivo_);
     esperado.replace("C:\\Trevanto\r\n", "C:\\Trevanto\r\nNueva=\r\n");
-    EXPECT_EQ(Lee(archivo_), esperado);
+    EXPECT_EQ(prueba::LeeArchivo(archivo_), esperado);
 
     lib_.EscribeIni("Añadida", "k", "v", archivo_);
     esperado += "[Añadida]\r\nk=v\r\n";
-    EXPECT_EQ(Lee(archivo_), esperado);
+    EXPECT_EQ(prueba::LeeArchivo(archivo_), esperado);
 }
 
 TEST_F(Ini, ArchivoUnixSigueSiendoUnix) {
-    Escribe(archivo_, "[a]\nk=1\n");
+    prueba::EscribeArchivo(archivo_, "[a]\nk=1\n");
     lib_.EscribeIni("a", "j", "2", archivo_);
-    EXPECT_EQ(Lee(archivo_), "[a]\nk=1\nj=2\n");
+    EXPECT_EQ(prueba::LeeArchivo(archivo_), "[a]\nk=1\nj=2\n");
 }
 
 TEST_F(Ini, ValorEnBlancoSeConservaComoVacio) {
@@ -96,7 +84,7 @@ TEST_F(Ini, ValorEnBlancoSeConservaComoVacio) {
 }
 
 TEST_F(Ini, EscrituraImposibleNombraElArchivo) {
-    Escribe(archivo_, "[s]\nk=1\n");
+    prueba::EscribeArchivo(archivo_, "[s]\nk=1\n");
     // A folder under a regular file cannot exist, even for root.
     const QString imposible = archivo_ + "/sub/Quiltaro.ini";
     try {

@@ -1,6 +1,8 @@
 // A Quiltaro.ini that its user may write, in a folder where that user may not make files (as
 // under Program Files): the key goes into the file itself. The write runs in a program of its
 // own that gives up root's rights first, since root ignores folder permissions.
+#include "tests/support/EntornoPrueba.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -37,12 +39,6 @@ ino_t Nodo(const QString& archivo) {
     struct stat st {};
     EXPECT_EQ(::stat(QFile::encodeName(archivo).constData(), &st), 0);
     return st.st_ino;
-}
-
-QByteArray Lee(const QString& archivo) {
-    QFile f(archivo);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return f.readAll();
 }
 
 // The folder of the program, closed to new files; open again when the test ends, so that it
@@ -96,7 +92,7 @@ TEST_F(CarpetaCerrada, UnArchivoEscribibleSeEscribeEnSuLugarMasCortoOMasLargo) {
         EXPECT_EQ(salida.estado, 0) << salida.error.toStdString();
         QByteArray esperado = kAntes;
         esperado.replace(caso.antes, caso.despues);
-        EXPECT_EQ(Lee(archivo_), esperado);
+        EXPECT_EQ(prueba::LeeArchivo(archivo_), esperado);
         EXPECT_EQ(Nodo(archivo_), nodo);
         EXPECT_EQ(QDir(carpeta_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList{QStringLiteral("Quiltaro.ini")});
@@ -112,7 +108,7 @@ TEST_F(CarpetaCerrada, UnArchivoDeSoloLecturaNoSeEscribeYSeNombra) {
     EXPECT_TRUE(salida.error.startsWith(QStringLiteral("Error no. 75: ")))
         << salida.error.toStdString();
     EXPECT_TRUE(salida.error.contains(archivo_)) << salida.error.toStdString();
-    EXPECT_EQ(Lee(archivo_), kAntes);
+    EXPECT_EQ(prueba::LeeArchivo(archivo_), kAntes);
 }
 
 } // namespace

@@ -1,24 +1,13 @@
 // INI files as Windows users bring them: in the Windows code page, with quoted values.
 #include "host/Error.h"
 #include "host/libQMCM.h"
+#include "tests/support/EntornoPrueba.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Lee(const QString& archivo) {
-    QFile f(archivo);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << archivo.toStdString();
-    return f.readAll();
-}
-
-void Escribe(const QString& archivo, const QByteArray& datos) {
-    QFile f(archivo);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(datos);
-}
 
 // Quiltaro.ini as Notepad saves it on a Spanish Windows: cp1252 bytes (ó = F3, – = 96, € = 80),
 // a quoted path and a section of another program with accents and the code page's undefined
@@ -35,7 +24,7 @@ const QByteArray kWindows = "; Quiltaro en la caja 2\r\n"
 
 class IniWindows : public ::testing::Test {
 protected:
-    void SetUp() override { Escribe(archivo_, kWindows); }
+    void SetUp() override { prueba::EscribeArchivo(archivo_, kWindows); }
     QTemporaryDir dir_;
     qm::libQMCM lib_;
     QString archivo_ = dir_.filePath("Quiltaro.ini");
@@ -80,12 +69,12 @@ TEST_F(IniWindows, EscribirUnaClaveDejaIgualCadaOtroByte) {
     };
     for (const Caso& caso : casos) {
         SCOPED_TRACE(caso.clave.toStdString());
-        Escribe(archivo_, kWindows);
+        prueba::EscribeArchivo(archivo_, kWindows);
         lib_.EscribeIni(caso.seccion, caso.clave, caso.valor, archivo_);
         QByteArray esperado = kWindows;
         ASSERT_EQ(esperado.count(caso.antes), 1);
         esperado.replace(caso.antes, caso.despues);
-        EXPECT_EQ(Lee(archivo_), esperado);
+        EXPECT_EQ(prueba::LeeArchivo(archivo_), esperado);
         EXPECT_EQ(lib_.LeeIni(caso.seccion, caso.clave, archivo_), caso.valor);
         EXPECT_EQ(lib_.LeeIni("Configuración", "Base de datos a usar", archivo_),
                   caso.clave == "Base de datos a usar" ? "datos2" : "datos1");
@@ -101,7 +90,7 @@ TEST_F(IniWindows, UnTextoQueElCodigoDeWindowsNoTieneSeRechazaSinTocarElArchivo)
             EXPECT_EQ(e.numero(), qm::errores::ArgumentoInvalido);
             EXPECT_TRUE(e.descripcion().contains(archivo_)) << e.descripcion().toStdString();
         }
-        EXPECT_EQ(Lee(archivo_), kWindows);
+        EXPECT_EQ(prueba::LeeArchivo(archivo_), kWindows);
     }
 }
 
@@ -127,10 +116,10 @@ TEST(IniCodificacion, CadaArchivoSeEscribeEnLaCodificacionQueTenia) {
         QTemporaryDir dir;
         const QString archivo = dir.filePath("a.ini");
         if (!caso.antes.isNull())
-            Escribe(archivo, caso.antes);
+            prueba::EscribeArchivo(archivo, caso.antes);
         qm::libQMCM lib;
         lib.EscribeIni("s", "k", "ñ", archivo);
-        EXPECT_EQ(Lee(archivo), caso.despues);
+        EXPECT_EQ(prueba::LeeArchivo(archivo), caso.despues);
         EXPECT_EQ(lib.LeeIni("s", "k", archivo), "ñ");
     }
 }
@@ -150,7 +139,7 @@ TEST(IniComillas, UnParDeComillasSeQuitaAlLeerYSePoneAlEscribirSiHaceFalta) {
     qm::libQMCM lib;
     for (const Caso& caso : casos) {
         SCOPED_TRACE(caso.linea.toStdString());
-        Escribe(archivo, "[s]\r\n" + caso.linea + "\r\n");
+        prueba::EscribeArchivo(archivo, "[s]\r\n" + caso.linea + "\r\n");
         EXPECT_EQ(lib.LeeIni("s", "k", archivo), caso.leido);
         // Written back, each value reads as it was given.
         lib.EscribeIni("s", "k", caso.leido, archivo);
