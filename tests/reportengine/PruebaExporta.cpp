@@ -107,6 +107,13 @@ const QStringList Encabezados{"Cliente",    "Nombre",         "Fecha",       "Ho
                               "Movimiento", "Folio",          "Ventas",      "Devoluciones",
                               "Pagos",      "Saldo anterior", "Saldo actual"};
 
+QStringList Textos(const QJsonArray& fila) {
+    QStringList textos;
+    for (const QJsonValue v : fila)
+        textos << v.toString();
+    return textos;
+}
+
 QString Quince(double v) {
     return QString::number(v, 'g', 15);
 }
@@ -118,10 +125,7 @@ TEST_F(Exporta, CsvConCadaNumeroBitABit) {
     EXPECT_TRUE(csv[QStringLiteral("bom")].toBool());
     const QJsonArray filas = csv[QStringLiteral("filas")].toArray();
     ASSERT_EQ(filas.size(), qsizetype(tabla_.filas.size() + 1));
-    QStringList encabezados;
-    for (const QJsonValue v : filas[0].toArray())
-        encabezados << v.toString();
-    EXPECT_EQ(encabezados, Encabezados);
+    EXPECT_EQ(Textos(filas[0].toArray()), Encabezados);
     for (std::size_t i = 0; i < tabla_.impresas.size(); ++i) {
         const std::size_t k = tabla_.impresas[i];
         const prueba::Movimiento& m = tabla_.filas[k];
@@ -142,9 +146,7 @@ TEST_F(Exporta, CsvConCadaNumeroBitABit) {
         }
     }
     // RFC 4180 line ends; a point for decimals, no thousands separator.
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = prueba::LeeArchivo(ruta);
     EXPECT_TRUE(bytes.contains("\r\n"));
     EXPECT_FALSE(bytes.contains("123,456"));
     EXPECT_TRUE(bytes.contains("123456789.12345678"));
@@ -164,10 +166,7 @@ TEST_F(Exporta, LibroConMovimientosYResumen) {
     const QJsonArray filas = mov[QStringLiteral("filas")].toArray();
     const QJsonArray formatos = mov[QStringLiteral("formatos")].toArray();
     ASSERT_EQ(filas.size(), qsizetype(tabla_.filas.size() + 1));
-    QStringList encabezados;
-    for (const QJsonValue v : filas[0].toArray())
-        encabezados << v.toString();
-    EXPECT_EQ(encabezados, Encabezados);
+    EXPECT_EQ(Textos(filas[0].toArray()), Encabezados);
     for (std::size_t i = 0; i < tabla_.impresas.size(); ++i) {
         const std::size_t k = tabla_.impresas[i];
         const prueba::Movimiento& m = tabla_.filas[k];
