@@ -3,6 +3,7 @@
 #include "movements/Movimientos.h"
 
 #include <QApplication>
+#include <QDate>
 #include <optional>
 
 namespace {
@@ -56,6 +57,9 @@ void frmPrincipal::cmdImprimir_Click() {
             reportes = std::make_unique<modRPTs::ModuloReportes>(
                 *objetos.BasesDD, *objetos.DelRegistro, *crpReporte, *mensajes_);
         }
+        crpReporte->PonSolicitud(
+            {qm::LeeFecha(Texto(0)).value_or(QDate()), qm::LeeFecha(Texto(1)).value_or(QDate()),
+             txtCliente->text().trimmed().isEmpty() ? QString() : txtCliente->text()});
         reportes->LimpiaReporte();
         reportes->parametros().ArchivoReporte = opciones_.carpetaEjecutable + "/quiltaro.rpt";
         reportes->parametros().Propiedad24 = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reportengine/Solicitud.h"
+
 #include <QVariant>
 
 namespace motor {
@@ -11,6 +13,9 @@ public:
     virtual ~ControlReporte() = default;
     virtual void Propiedad(int id, const QVariant& valor) = 0;
     virtual void PropiedadIndexada(int id, int indice, const QVariant& valor) = 0;
+    // What the user asked for, for the report to show; kept until the next request. A
+    // control that shows no request may ignore it.
+    virtual void PonSolicitud(const Solicitud& solicitud) { (void)solicitud; }
 };
 
 // The ids whose meaning is fixed; every other id is accepted and kept.

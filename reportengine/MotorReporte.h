@@ -28,6 +28,8 @@ public:
 
     void Propiedad(int id, const QVariant& valor) override;
     void PropiedadIndexada(int id, int indice, const QVariant& valor) override;
+    void PonSolicitud(const Solicitud& solicitud) override { solicitud_ = solicitud; }
+    const Solicitud& solicitud() const { return solicitud_; }
 
     // What was last set for that id, an empty value when nothing was.
     QVariant Valor(int id) const { return propiedades_.value(id); }
@@ -45,6 +47,7 @@ private:
 
     QHash<int, QVariant> propiedades_;
     std::map<int, QString> ubicaciones_;
+    Solicitud solicitud_;
     std::shared_ptr<const Documento> documento_ = std::make_shared<Documento>();
     std::unique_ptr<VistaPrevia> vista_;
 };
