@@ -1,5 +1,5 @@
 #include "app/frmPrincipal.h"
-#include "reportengine/MotorReporte.h"
+#include "reportview/MotorReporte.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,5 +1,7 @@
 #include "reportengine/Pintor.h"
 
+#include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -77,6 +79,21 @@ void PintaPagina(QPainter& pintor, const Pagina& pagina, double escala) {
         pintor.drawText(t.base * escala, t.texto);
     }
     pintor.restore();
+}
+
+QPageLayout HojaDeDocumento(const Documento& d) {
+    return QPageLayout(QPageSize(d.carta ? QPageSize::Letter : QPageSize::A4),
+                       d.horizontal ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+void PintaDocumento(const Documento& d, QPagedPaintDevice& dispositivo, QPainter& pintor,
+                    double escala) {
+    for (std::size_t i = 0; i < d.paginas.size(); ++i) {
+        if (i > 0)
+            dispositivo.newPage();
+        PintaPagina(pintor, d.paginas[i], escala);
+    }
 }
 
 } // namespace motor

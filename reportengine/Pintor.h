@@ -3,7 +3,9 @@
 #include "reportengine/Paginas.h"
 
 #include <QFont>
+#include <QPageLayout>
 
+class QPagedPaintDevice;
 class QPainter;
 
 namespace motor {
@@ -13,5 +15,12 @@ QFont FuenteEstilo(Estilo estilo);
 
 // Draws one page; escala is device pixels per point. The painter's transform is left alone.
 void PintaPagina(QPainter& pintor, const Pagina& pagina, double escala);
+
+// The sheet of paper the document is laid out on, without margins.
+QPageLayout HojaDeDocumento(const Documento& documento);
+
+// Draws every page, a new page on the device before each but the first.
+void PintaDocumento(const Documento& documento, QPagedPaintDevice& dispositivo, QPainter& pintor,
+                    double escala);
 
 } // namespace motor

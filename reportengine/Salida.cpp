@@ -4,31 +4,10 @@
 #include "reportengine/Pintor.h"
 
 #include <QFile>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 
 namespace motor {
-
-namespace {
-
-QPageLayout Hoja(const Documento& d) {
-    return QPageLayout(QPageSize(d.carta ? QPageSize::Letter : QPageSize::A4),
-                       d.horizontal ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0));
-}
-
-void Pinta(const Documento& d, QPagedPaintDevice& dispositivo, QPainter& pintor, double escala) {
-    for (std::size_t i = 0; i < d.paginas.size(); ++i) {
-        if (i > 0)
-            dispositivo.newPage();
-        PintaPagina(pintor, d.paginas[i], escala);
-    }
-}
-
-} // namespace
 
 void EscribePdf(const Documento& d, const QString& ruta) {
     {
@@ -42,32 +21,19 @@ void EscribePdf(const Documento& d, const QString& ruta) {
     {
         QPdfWriter pdf(ruta);
         pdf.setResolution(300);
-        pdf.setPageLayout(Hoja(d));
+        pdf.setPageLayout(HojaDeDocumento(d));
         pdf.setTitle(d.titulo);
         pdf.setCreator(QStringLiteral("Quiltaro"));
         QPainter pintor;
         if (!pintor.begin(&pdf))
             throw ErrorMotor(errores::ErrorSalida,
                              QStringLiteral("No se puede escribir el PDF «%1».").arg(ruta));
-        Pinta(d, pdf, pintor, 300.0 / 72.0);
+        PintaDocumento(d, pdf, pintor, 300.0 / 72.0);
         pintor.end();
     }
     if (QFile(ruta).size() <= 0)
         throw ErrorMotor(errores::ErrorSalida,
                          QStringLiteral("No se pudo escribir el PDF «%1».").arg(ruta));
-}
-
-void Imprime(const Documento& d, QPrinter& impresora) {
-    impresora.setFullPage(true);
-    impresora.setPageLayout(Hoja(d));
-    impresora.setDocName(d.titulo);
-    QPainter pintor;
-    if (!pintor.begin(&impresora))
-        throw ErrorMotor(
-            errores::ErrorSalida,
-            QStringLiteral("No se pudo imprimir en «%1».").arg(impresora.printerName()));
-    Pinta(d, impresora, pintor, impresora.resolution() / 72.0);
-    pintor.end();
 }
 
 } // namespace motor

@@ -1,4 +1,4 @@
-#include "reportengine/MotorReporte.h"
+#include "reportview/MotorReporte.h"
 
 #include "reportengine/DatosReporte.h"
 #include "reportengine/ErroresMotor.h"
@@ -7,7 +7,8 @@
 #include "reportengine/OdbcMotor.h"
 #include "reportengine/Renderizador.h"
 #include "reportengine/Salida.h"
-#include "reportengine/VistaPrevia.h"
+#include "reportview/Impresion.h"
+#include "reportview/VistaPrevia.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,8 +1,9 @@
-#include "reportengine/VistaPrevia.h"
+#include "reportview/VistaPrevia.h"
 
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Pintor.h"
 #include "reportengine/Salida.h"
+#include "reportview/Impresion.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>

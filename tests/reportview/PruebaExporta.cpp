@@ -3,8 +3,8 @@
 // 15 significant digits a spreadsheet shows.
 #include "ApoyoMotor.h"
 #include "reportengine/ErroresMotor.h"
-#include "reportengine/MotorReporte.h"
-#include "reportengine/VistaPrevia.h"
+#include "reportview/MotorReporte.h"
+#include "reportview/VistaPrevia.h"
 #include "tests/support/EntornoPrueba.h"
 
 #include <QDir>

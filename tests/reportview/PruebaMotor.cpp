@@ -2,7 +2,7 @@
 #include "ApoyoMotor.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/FormatoPlantilla.h"
-#include "reportengine/MotorReporte.h"
+#include "reportview/MotorReporte.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -6,7 +6,7 @@
 // Run with the working table and the customers in different collations.
 #include "ApoyoMotor.h"
 #include "reportengine/Formatos.h"
-#include "reportengine/MotorReporte.h"
+#include "reportview/MotorReporte.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // the same pages as a PDF (directly and through QUILTARO_VISTA_PDF).
 #include "ApoyoMotor.h"
 #include "reportengine/ErroresMotor.h"
-#include "reportengine/MotorReporte.h"
-#include "reportengine/VistaPrevia.h"
+#include "reportview/MotorReporte.h"
+#include "reportview/VistaPrevia.h"
 
 #include <QApplication>
 #include <QFile>
