@@ -68,50 +68,41 @@ Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno&
     return h;
 }
 
-Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos, const Diseno& d) {
+Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos,
+             const std::shared_ptr<const Cuentas>& cuentas, const Diseno& d) {
     Hoja h;
     h.nombre = QStringLiteral("Resumen");
     h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
                   {QStringLiteral("Nombre"), TipoCelda::Texto}};
-    const TablaDatos& t = datos->tabla;
-    const int inicial = t.Indice(d.campoSaldoInicial);
-    const int final = t.Indice(d.campoSaldoFinal);
-    if (inicial >= 0)
+    // What each numeric column shows of a group.
+    std::vector<std::function<double(const CuentaGrupo&)>> valores;
+    if (cuentas->haySaldoInicial) {
         h.columnas.push_back({d.etiquetaSaldoInicial, TipoCelda::Numero});
-    std::vector<int> totales;
-    for (const ColumnaDiseno& c : d.columnas) {
-        const int i = t.Indice(c.campo);
-        if (c.total && i >= 0 && t.columnas[std::size_t(i)].numerica) {
-            h.columnas.push_back({c.titulo, TipoCelda::Numero});
-            totales.push_back(i);
+        valores.push_back([](const CuentaGrupo& c) { return c.saldoInicial; });
+    }
+    for (std::size_t k = 0; k < d.columnas.size(); ++k) {
+        if (cuentas->conTotal[k]) {
+            h.columnas.push_back({d.columnas[k].titulo, TipoCelda::Numero});
+            valores.push_back([k](const CuentaGrupo& c) { return c.totales[k]; });
         }
     }
-    if (final >= 0)
+    if (cuentas->haySaldoFinal) {
         h.columnas.push_back({d.etiquetaSaldoFinal, TipoCelda::Numero});
-    // One row of numbers per group, summed in printed order as the paper sums them.
-    auto numeros = std::make_shared<std::vector<std::vector<double>>>();
-    for (const GrupoDatos& g : datos->grupos) {
-        std::vector<double> fila;
-        if (inicial >= 0)
-            fila.push_back(t.columnas[std::size_t(inicial)].numeros[datos->orden[g.desde]]);
-        for (const int i : totales) {
-            double suma = 0;
-            for (std::size_t k = g.desde; k < g.hasta; ++k)
-                suma += t.columnas[std::size_t(i)].numeros[datos->orden[k]];
-            fila.push_back(suma);
+        valores.push_back([](const CuentaGrupo& c) { return c.saldoFinal; });
+        for (std::size_t t = 0; t < NumeroTramos; ++t) {
+            h.columnas.push_back({NombreTramo(Tramo(t)), TipoCelda::Numero});
+            valores.push_back(
+                [t](const CuentaGrupo& c) { return double(c.antiguedad.centavos[t]) / 100.0; });
         }
-        if (final >= 0)
-            fila.push_back(t.columnas[std::size_t(final)].numeros[datos->orden[g.hasta - 1]]);
-        numeros->push_back(std::move(fila));
     }
     h.filas = datos->grupos.size();
-    h.celda = [datos, numeros](std::size_t fila, std::size_t columna) -> Celda {
+    h.celda = [datos, cuentas, valores](std::size_t fila, std::size_t columna) -> Celda {
         const GrupoDatos& g = datos->grupos[fila];
         if (columna == 0)
             return {g.clave, 0};
         if (columna == 1)
             return {g.nombre, 0};
-        return {{}, (*numeros)[fila][columna - 2]};
+        return {{}, valores[columna - 2](cuentas->grupos[fila])};
     };
     return h;
 }
@@ -204,8 +195,15 @@ void EscribeHoja(lxw_workbook* libro, const Hoja& h, Textos& texto, lxw_format* 
 
 } // namespace
 
+std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
+                        std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno) {
+    return {Movimientos(datos, diseno), Resumen(datos, cuentas, diseno)};
+}
+
 std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno& diseno) {
-    return {Movimientos(datos, diseno), Resumen(datos, diseno)};
+    auto cuentas =
+        std::make_shared<const Cuentas>(CalculaCuentas(*datos, diseno, QDate::currentDate()));
+    return Hojas(std::move(datos), std::move(cuentas), diseno);
 }
 
 void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/Plantilla.h"
 
@@ -34,7 +35,11 @@ struct Hoja {
 
 // "Movimientos": one row per printed row, in printed order: the group's key and name, then the
 // layout's columns (amounts as the stored numbers). "Resumen": one row per group: key, name,
-// opening balance, the group's totals, closing balance.
+// opening balance, the group's totals, closing balance and the closing balance by age (the
+// buckets as printed, so that they add up to it).
+std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
+                        std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno);
+// The same, the balances aged as of today.
 std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno& diseno);
 
 // Writes the sheets as an .xlsx workbook: headings frozen and filtered, numbers with two

@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -70,10 +71,15 @@ private:
 
 class Maquetador {
 public:
-    Maquetador(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-               const Avance& avance)
-        : datos_(datos), diseno_(diseno), avance_(avance) {
-        doc_.titulo = diseno.titulo;
+    Maquetador(const DatosReporte& datos, const Diseno& diseno, const Cuentas& cuentas,
+               const QDateTime& impreso, const Encargo& encargo, const Avance& avance)
+        : datos_(datos), diseno_(diseno), cuentas_(cuentas), encargo_(encargo), avance_(avance) {
+        titulo_ = encargo.titulo.isEmpty() ? diseno.titulo : encargo.titulo;
+        doc_.titulo = titulo_;
+        primero_ = std::min(encargo.grupo, datos.grupos.size());
+        ultimo_ = std::min(datos.grupos.size() - primero_, encargo.grupos) + primero_;
+        filas_ =
+            primero_ < ultimo_ ? datos.grupos[ultimo_ - 1].hasta - datos.grupos[primero_].desde : 0;
         doc_.carta = diseno.carta;
         doc_.horizontal = diseno.horizontal;
         QSizeF tamano = diseno.carta ? QSizeF(612.0, 792.0) : QSizeF(595.28, 841.89);
@@ -105,24 +111,19 @@ public:
                 diseno.columnas[i].campo.compare(diseno.campoSaldoFinal, Qt::CaseInsensitive) == 0)
                 columnaFinal_ = int(i);
         }
-        totales_.assign(diseno.columnas.size(), 0.0);
     }
 
     Documento Hace() {
         NuevaPagina();
-        if (datos_.orden.empty()) {
+        if (filas_ == 0) {
             Rellena(QRectF(izquierda_, y_ + 8, derecha_ - izquierda_, 30), Banda);
             const double ancho = medidor_.Ancho(diseno_.sinDatos, Estilo::Aviso);
             Texto((izquierda_ + derecha_ - ancho) / 2, y_ + 27, diseno_.sinDatos, Estilo::Aviso);
         }
-        double sumaFinales = 0;
-        for (const GrupoDatos& g : datos_.grupos) {
+        for (std::size_t g = primero_; g < ultimo_; ++g)
             Grupo(g);
-            if (final_ >= 0)
-                sumaFinales += Numero(final_, datos_.orden[g.hasta - 1]);
-        }
-        if (!datos_.orden.empty())
-            TotalGeneral(sumaFinales);
+        if (filas_ > 0 && encargo_.totalGeneral)
+            TotalGeneral();
         Pies();
         return std::move(doc_);
     }
@@ -163,10 +164,14 @@ private:
         doc_.paginas.emplace_back();
         pagina().textos.reserve(512);
         const double base = Margen + 14;
-        Texto(izquierda_, base, diseno_.titulo, Estilo::Titulo);
+        Texto(izquierda_, base, titulo_, Estilo::Titulo);
         Derecha(derecha_, base, impreso_, Estilo::Fecha);
-        Linea(izquierda_, base + 7, derecha_, base + 7, 1.4, Azul);
-        const double arriba = base + 14;
+        double arriba = base + 14;
+        if (!encargo_.subtitulo.isEmpty()) {
+            Texto(izquierda_, base + 15, encargo_.subtitulo, Estilo::Grupo);
+            arriba += 14;
+        }
+        Linea(izquierda_, arriba - 7, derecha_, arriba - 7, 1.4, Azul);
         Rellena(QRectF(izquierda_, arriba, derecha_ - izquierda_, AltoEncabezado), Azul);
         for (std::size_t c = 0; c < diseno_.columnas.size(); ++c) {
             const ColumnaDiseno& col = diseno_.columnas[c];
@@ -235,11 +240,11 @@ private:
         y_ += AltoFila;
     }
 
-    void Grupo(const GrupoDatos& g) {
+    void Grupo(std::size_t numero) {
+        const GrupoDatos& g = datos_.grupos[numero];
         if (!Cabe(AltoGrupo + AltoFila + (g.hasta - g.desde == 1 ? AltoPieGrupo : 0)))
             NuevaPagina();
         BandaGrupo(g, false, datos_.orden[g.desde]);
-        std::vector<double> sumas(diseno_.columnas.size(), 0.0);
         for (std::size_t i = g.desde; i < g.hasta; ++i) {
             const std::size_t fila = datos_.orden[i];
             // The last row goes with the group's totals, so that they never start a page.
@@ -249,17 +254,41 @@ private:
                 BandaGrupo(g, true, fila);
             }
             Fila(fila);
-            for (std::size_t c = 0; c < diseno_.columnas.size(); ++c) {
-                const int k = indices_[c];
-                if (diseno_.columnas[c].total && k >= 0 &&
-                    datos_.tabla.columnas[std::size_t(k)].numerica)
-                    sumas[c] += Numero(k, fila);
-            }
             ++hechas_;
             if (avance_ && hechas_ % 2000 == 0)
-                avance_(hechas_, datos_.orden.size(), doc_.paginas.size());
+                avance_(hechas_, filas_, doc_.paginas.size());
         }
-        PieGrupo(g, sumas);
+        const CuentaGrupo& cuenta = cuentas_.grupos[numero];
+        PieGrupo(g, cuenta);
+        if (encargo_.antiguedad && final_ >= 0)
+            CajaAntiguedad(cuenta.antiguedad);
+    }
+
+    // The closing balance by age, right under it: a heading, then each bucket and its amount.
+    void CajaAntiguedad(const Antiguedad& a) {
+        const bool tramos = a.sinTramos.isEmpty();
+        const double alto = AltoGrupo + (tramos ? 2 * AltoFila : AltoFila) + 6;
+        if (!Cabe(alto))
+            NuevaPagina();
+        const double ancho = std::min(derecha_ - izquierda_, 560.0);
+        const double x = derecha_ - ancho;
+        Rellena(QRectF(x, y_, ancho, alto - 4), Cebra);
+        Linea(x, y_, derecha_, y_, 0.8, Azul);
+        Texto(x + 6, y_ + 13, QStringLiteral("Antigüedad del saldo"), Estilo::Grupo);
+        y_ += AltoGrupo;
+        if (!tramos) {
+            Texto(x + 6, y_ + 9, a.sinTramos, Estilo::Total);
+            y_ += AltoFila + 6;
+            return;
+        }
+        const double columna = (ancho - 12) / double(NumeroTramos);
+        for (std::size_t i = 0; i < NumeroTramos; ++i) {
+            const double derecha = x + 6 + columna * double(i + 1) - Relleno;
+            Derecha(derecha, y_ + 9, NombreTramo(Tramo(i)), Estilo::Normal);
+            Derecha(derecha, y_ + 9 + AltoFila, FormateaImporte(double(a.centavos[i]) / 100.0),
+                    Estilo::Total);
+        }
+        y_ += 2 * AltoFila + 6;
     }
 
     // The label before a value in column c: right-aligned in the free columns to its left.
@@ -267,7 +296,7 @@ private:
         Derecha(xs_[c] - Relleno, base, texto, e);
     }
 
-    void PieGrupo(const GrupoDatos& g, const std::vector<double>& sumas) {
+    void PieGrupo(const GrupoDatos& g, const CuentaGrupo& cuenta) {
         Linea(izquierda_, y_ + 1, derecha_, y_ + 1, 0.6, Regla);
         const double base = y_ + 11;
         const std::size_t n = g.hasta - g.desde;
@@ -278,13 +307,12 @@ private:
                   .arg(n == 1 ? QStringLiteral("movimiento") : QStringLiteral("movimientos")),
               Estilo::Total);
         for (std::size_t c = 0; c < diseno_.columnas.size(); ++c) {
-            if (diseno_.columnas[c].total) {
-                Celda(c, base, FormateaImporte(sumas[c]), Estilo::Total, Alineacion::Derecha);
-                totales_[c] += sumas[c];
-            }
+            if (diseno_.columnas[c].total)
+                Celda(c, base, FormateaImporte(cuenta.totales[c]), Estilo::Total,
+                      Alineacion::Derecha);
         }
         if (final_ >= 0) {
-            const QString valor = FormateaImporte(Numero(final_, datos_.orden[g.hasta - 1]));
+            const QString valor = FormateaImporte(cuenta.saldoFinal);
             const QString etiqueta = diseno_.etiquetaSaldoFinal + QLatin1Char(':');
             if (columnaFinal_ >= 0) {
                 const std::size_t c = std::size_t(columnaFinal_);
@@ -299,7 +327,7 @@ private:
         y_ += AltoPieGrupo + Separacion;
     }
 
-    void TotalGeneral(double sumaFinales) {
+    void TotalGeneral() {
         if (!Cabe(AltoTotal))
             NuevaPagina();
         Rellena(QRectF(izquierda_, y_, derecha_ - izquierda_, AltoTotal), Azul);
@@ -316,13 +344,14 @@ private:
               Estilo::TotalClaro);
         for (std::size_t c = 0; c < diseno_.columnas.size(); ++c) {
             if (diseno_.columnas[c].total)
-                Celda(c, base, FormateaImporte(totales_[c]), Estilo::TotalClaro,
+                Celda(c, base, FormateaImporte(cuentas_.totales[c]), Estilo::TotalClaro,
                       Alineacion::Derecha);
         }
         if (final_ >= 0 && columnaFinal_ >= 0) {
             const std::size_t c = std::size_t(columnaFinal_);
             const double base2 = base + 13;
-            Celda(c, base2, FormateaImporte(sumaFinales), Estilo::TotalClaro, Alineacion::Derecha);
+            Celda(c, base2, FormateaImporte(cuentas_.sumaSaldosFinales), Estilo::TotalClaro,
+                  Alineacion::Derecha);
             Etiqueta(c, base2, QStringLiteral("Suma de los saldos finales:"), Estilo::TotalClaro);
         }
         y_ += AltoTotal;
@@ -335,7 +364,7 @@ private:
         for (std::size_t i = 0; i < n; ++i) {
             Pagina& p = doc_.paginas[i];
             p.lineas.push_back({QLineF(izquierda_, base - 10, derecha_, base - 10), 0.5, Gris});
-            const QString izquierdo = QStringLiteral("Quiltaro · ") + diseno_.titulo;
+            const QString izquierdo = QStringLiteral("Quiltaro · ") + titulo_;
             p.textos.push_back({QPointF(izquierda_, base), izquierdo, Estilo::Pie});
             const QString pie = QStringLiteral("Página %1 de %2").arg(i + 1).arg(n);
             p.textos.push_back(
@@ -345,28 +374,37 @@ private:
 
     const DatosReporte& datos_;
     const Diseno& diseno_;
+    const Cuentas& cuentas_;
+    const Encargo& encargo_;
     const Avance& avance_;
     Documento doc_;
+    QString titulo_;
+    std::size_t primero_ = 0, ultimo_ = 0, filas_ = 0;
     Medidor medidor_;
     QString impreso_;
     double izquierda_ = 0, derecha_ = 0, fondo_ = 0, y_ = 0;
     std::vector<double> xs_, anchos_;
     std::vector<int> indices_;
     int inicial_ = -1, final_ = -1, columnaFinal_ = -1;
-    std::vector<double> totales_;
     bool cebra_ = false;
     std::size_t hechas_ = 0;
 };
 
 } // namespace
 
-Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-                    const Avance& avance) {
-    Maquetador m(datos, diseno, impreso, avance);
+Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const Cuentas& cuentas,
+                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance) {
+    Maquetador m(datos, diseno, cuentas, impreso, encargo, avance);
     Documento d = m.Hace();
     if (avance)
         avance(datos.orden.size(), datos.orden.size(), d.paginas.size());
     return d;
+}
+
+Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
+                    const Avance& avance) {
+    return Renderiza(datos, diseno, CalculaCuentas(datos, diseno, impreso.date()), impreso,
+                     Encargo{}, avance);
 }
 
 } // namespace motor

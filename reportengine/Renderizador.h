@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/Paginas.h"
 #include "reportengine/Plantilla.h"
@@ -18,5 +19,19 @@ using Avance = std::function<void(std::size_t hechas, std::size_t total, std::si
 // balance, its rows (never split), its totals and closing balance, then the grand total.
 Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
                     const Avance& avance = {});
+
+// What a document other than the whole report changes: a statement is one group's pages.
+struct Encargo {
+    QString titulo;          // "" for the layout's
+    QString subtitulo;       // a line under the title; "" for none
+    std::size_t grupo = 0;   // the first group laid out
+    std::size_t grupos = -1; // how many, -1 for all from grupo on
+    bool totalGeneral = true;
+    bool antiguedad = false; // the box "Antigüedad del saldo" under each closing balance
+};
+
+// The same with the numbers already summed (as CalculaCuentas gives them for these rows).
+Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const Cuentas& cuentas,
+                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance = {});
 
 } // namespace motor

@@ -1,7 +1,9 @@
 #include "reportview/MotorReporte.h"
 
+#include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/ErroresMotor.h"
+#include "reportengine/EstadosCuenta.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/OdbcMotor.h"
@@ -134,8 +136,11 @@ void MotorReporte::Ejecuta() {
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             };
         }
+        // Totals, balances and their ageing once, for the pages, the workbook and statements.
+        auto cuentas = std::make_shared<const Cuentas>(
+            CalculaCuentas(*datos, d, DiaDeAntiguedad(solicitud_.hasta)));
         documento_ = std::make_shared<const Documento>(
-            Renderiza(*datos, d, QDateTime::currentDateTime(), avance));
+            Renderiza(*datos, d, *cuentas, QDateTime::currentDateTime(), Encargo{}, avance));
         if (destino == 2) {
             EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
         } else if (destino == 1) {
@@ -150,7 +155,8 @@ void MotorReporte::Ejecuta() {
             QPrinter impresora(info, QPrinter::HighResolution);
             Imprime(*documento_, impresora);
         } else {
-            vista_->Muestra(documento_, Hojas(datos, d));
+            vista_->Muestra(documento_, Hojas(datos, cuentas, d),
+                            ReporteHecho{datos, cuentas, d, solicitud_});
             // The demo and the tests take the previewed pages as a PDF without a file dialog.
             const QString ruta = qEnvironmentVariable("QUILTARO_VISTA_PDF");
             if (!ruta.isEmpty())

@@ -5,14 +5,18 @@
 #include "reportengine/Salida.h"
 #include "reportview/Impresion.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -111,6 +115,9 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
            [this] { PreguntaXlsx(); });
     grande(QStringLiteral("Exportar &CSV…"), QStringLiteral("Exportar a un archivo CSV"),
            [this] { PreguntaCsv(); });
+    grande(QStringLiteral("Es&tados de cuenta…"),
+           QStringLiteral("Un PDF con el estado de cuenta de cada cliente, en una carpeta"),
+           [this] { PreguntaEstados(); });
 
     area_ = new QScrollArea(this);
     area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -158,11 +165,16 @@ void VistaPrevia::Avanza(std::size_t paginas, std::size_t hechas, std::size_t to
     indicador_->setToolTip(QStringLiteral("%1 de %2 filas").arg(hechas).arg(total));
 }
 
-void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas) {
+void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas,
+                          ReporteHecho reporte) {
     documento_ = std::move(documento);
     hojas_ = std::move(hojas);
+    reporte_ = std::move(reporte);
     for (QAbstractButton* b : botones_)
         b->setEnabled(true);
+    // Statements need the report's rows; a preview shown without them has none to make.
+    botones_.back()->setEnabled(reporte_.datos && reporte_.cuentas &&
+                                !reporte_.datos->grupos.empty());
     indicador_->setToolTip(QString());
     pagina_ = 0;
     Actualiza();
@@ -273,6 +285,67 @@ void VistaPrevia::PreguntaCsv() {
                                       QStringLiteral("CSV (*.csv)"));
     if (!ruta.isEmpty())
         Intenta([&] { ExportaCsv(ruta); });
+}
+
+std::size_t VistaPrevia::EscribeEstados(const QString& carpeta) {
+    if (!reporte_.datos || !reporte_.cuentas)
+        throw ErrorMotor(errores::ErrorSalida,
+                         QStringLiteral("No hay estados de cuenta que hacer."));
+    const QLocale numeros(QLocale::English); // "1,000", as the amounts group thousands
+    const std::size_t total = reporte_.datos->grupos.size();
+    QProgressDialog avance(
+        QStringLiteral("Estado 1 de %1").arg(numeros.toString(qulonglong(total))),
+        QStringLiteral("Cancelar"), 0, int(total), this);
+    avance.setWindowTitle(QStringLiteral("Estados de cuenta"));
+    avance.setWindowModality(Qt::WindowModal);
+    avance.setMinimumDuration(0);
+    avance.setAutoClose(false);
+    avance.setAutoReset(false);
+    avance.setValue(0);
+    return motor::EscribeEstados(reporte_, carpeta, QDateTime::currentDateTime(),
+                                 [&](std::size_t hechos, std::size_t total) {
+                                     avance.setValue(int(hechos));
+                                     if (hechos < total)
+                                         avance.setLabelText(
+                                             QStringLiteral("Estado %1 de %2")
+                                                 .arg(numeros.toString(qulonglong(hechos + 1)),
+                                                      numeros.toString(qulonglong(total))));
+                                     QCoreApplication::processEvents();
+                                     return !avance.wasCanceled();
+                                 });
+}
+
+void VistaPrevia::PreguntaEstados() {
+    const QString titulo = QStringLiteral("Estados de cuenta");
+    const QString carpeta = QFileDialog::getExistingDirectory(
+        this, titulo, QString(), QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (carpeta.isEmpty() || !reporte_.datos)
+        return;
+    const QStringList hay = EstadosExistentes(carpeta, NombresEstados(*reporte_.datos));
+    if (!hay.isEmpty() &&
+        QMessageBox::question(
+            this, titulo,
+            QStringLiteral("La carpeta «%1» ya tiene %2 de estos estados de cuenta (%3…).\n"
+                           "¿Reemplazarlos?")
+                .arg(QDir::toNativeSeparators(carpeta))
+                .arg(hay.size())
+                .arg(hay.front()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    Intenta([&] {
+        const std::size_t hechos = EscribeEstados(carpeta);
+        const std::size_t total = reporte_.datos->grupos.size();
+        QMessageBox::information(
+            this, titulo,
+            hechos == total ? QStringLiteral("Se escribieron %1 estados de cuenta en «%2».")
+                                  .arg(hechos)
+                                  .arg(QDir::toNativeSeparators(carpeta))
+                            : QStringLiteral("Se cancelaron los estados de cuenta: quedaron los %1 "
+                                             "terminados de %2 en «%3».")
+                                  .arg(hechos)
+                                  .arg(total)
+                                  .arg(QDir::toNativeSeparators(carpeta)));
+    });
 }
 
 void VistaPrevia::PreguntaImpresora() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportengine/EstadosCuenta.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/Paginas.h"
 
@@ -22,7 +23,8 @@ class HojaVista;
 // (Avanza tells how far it got) and gets its pages with Muestra.
 //
 // Keys: PgUp / PgDn previous and next page, Home / End first and last page, Ctrl++ / Ctrl+-
-// zoom, Ctrl+0 fit to width, Ctrl+P print, Ctrl+S save as PDF.
+// zoom, Ctrl+0 fit to width, Ctrl+P print, Ctrl+S save as PDF; Alt+T the statements, one PDF
+// per customer in a folder.
 class VistaPrevia : public QWidget {
     Q_OBJECT
 public:
@@ -30,7 +32,8 @@ public:
 
     // While laying out: pages made so far, rows done and rows in all.
     void Avanza(std::size_t paginas, std::size_t hechas, std::size_t total);
-    void Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas);
+    void Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas,
+                 ReporteHecho reporte = {});
 
     bool lista() const { return documento_ != nullptr; }
     int pagina() const { return pagina_; }
@@ -48,6 +51,9 @@ public:
     void GuardaPdf(const QString& ruta);
     void ExportaXlsx(const QString& ruta);
     void ExportaCsv(const QString& ruta);
+    // Every customer's statement in the folder, with a progress dialog that can cancel (the
+    // statements finished stay). Returns how many were written; fails with ErrorSalida.
+    std::size_t EscribeEstados(const QString& carpeta);
 
 protected:
     void resizeEvent(QResizeEvent* evento) override;
@@ -58,6 +64,7 @@ private:
     void PreguntaImpresora();
     void PreguntaXlsx();
     void PreguntaCsv();
+    void PreguntaEstados();
     // A save dialog with that title; "" when the user cancels.
     QString PreguntaRuta(const QString& titulo, const QString& extension, const QString& filtro);
     void Intenta(const std::function<void()>& accion);
@@ -67,6 +74,7 @@ private:
     QString titulo_;
     std::shared_ptr<const Documento> documento_;
     std::vector<Hoja> hojas_;
+    ReporteHecho reporte_;
     int pagina_ = 0;
     double zoom_ = 1.0;
     bool ajustada_ = true; // the zoom follows the window's width until the user zooms

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "reportengine/Cuentas.h"
+#include "reportengine/DatosReporte.h"
+#include "reportengine/Exportacion.h"
+#include "reportengine/Paginas.h"
+#include "reportengine/Plantilla.h"
+#include "reportengine/Solicitud.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace motor {
+
+// The name of the index written beside the statements.
+QString NombreIndiceEstados();
+
+// A text made into a file name that Linux and Windows both take: characters either refuses
+// become "_", no trailing dot or blank, no reserved Windows device name, at most 150
+// characters (UTF-8 stays well under 255 bytes).
+QString NombreSeguro(const QString& texto);
+
+// Each group's statement file name, "C001 - Ferretería Fina.pdf", made safe; names that would
+// be the same (or differ only in case) get " (2)", " (3)" in the order of the groups.
+QStringList NombresEstados(const DatosReporte& datos);
+
+// The statements of a report: its rows, their groups' numbers and what the user asked for.
+struct ReporteHecho {
+    std::shared_ptr<const DatosReporte> datos;
+    std::shared_ptr<const Cuentas> cuentas;
+    Diseno diseno;
+    Solicitud solicitud;
+};
+
+// Lays out one group's statement: the report's layout for that customer under the title
+// "Estado de cuenta", the period as typed, the closing balance's ageing under it.
+Documento EstadoDeCuenta(const ReporteHecho& reporte, std::size_t grupo, const QDateTime& impreso);
+
+// The index: one row per statement done (the first hechos groups), code, name, file name,
+// opening balance, period totals, closing balance and its ageing as printed.
+Hoja IndiceEstados(const ReporteHecho& reporte, const QStringList& nombres, std::size_t hechos);
+
+// Of the files a run would write in the folder, those already there.
+QStringList EstadosExistentes(const QString& carpeta, const QStringList& nombres);
+
+// Called after each statement written: statements done and in all; false stops the run.
+using SigueEstados = std::function<bool(std::size_t hechos, std::size_t total)>;
+
+// Writes every statement in the folder, one group at a time (laid out, written, dropped), then
+// the index of those done. Cancelling keeps the statements finished. Returns how many were
+// written. A file that cannot be written stops the run there (the index still lists the
+// finished ones) and fails with ErrorSalida naming it.
+std::size_t EscribeEstados(const ReporteHecho& reporte, const QString& carpeta,
+                           const QDateTime& impreso, const SigueEstados& sigue = {});
+
+} // namespace motor
