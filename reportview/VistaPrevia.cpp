@@ -107,6 +107,9 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
     pequeno(QStringLiteral("Ancho"), QStringLiteral("Ajustar al ancho de la ventana (Ctrl+0)"),
             [this] { AjustaAlAncho(); });
     barra->addStretch();
+    // The commands in a row of their own, so that the window still fits a small screen.
+    auto* navegacion = barra;
+    barra = new QHBoxLayout;
     grande(QStringLiteral("&Imprimir…"), QStringLiteral("Imprimir (Ctrl+P)"),
            [this] { PreguntaImpresora(); });
     grande(QStringLiteral("&Guardar PDF…"), QStringLiteral("Guardar como PDF (Ctrl+S)"),
@@ -118,6 +121,7 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
     grande(QStringLiteral("Es&tados de cuenta…"),
            QStringLiteral("Un PDF con el estado de cuenta de cada cliente, en una carpeta"),
            [this] { PreguntaEstados(); });
+    barra->addStretch();
 
     area_ = new QScrollArea(this);
     area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -127,6 +131,7 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
 
     auto* columna = new QVBoxLayout(this);
     columna->addLayout(barra);
+    columna->addLayout(navegacion);
     columna->addWidget(area_, 1);
 
     Atajo(QKeySequence(Qt::Key_PageUp), [this] { IrAPagina(pagina_ - 1); });

@@ -16,8 +16,10 @@
 #include <QTemporaryDir>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -199,7 +201,8 @@ TEST_F(Exporta, LibroConMovimientosYResumen) {
     for (const QJsonValue v : resumen[0].toArray())
         titulos << v.toString();
     EXPECT_EQ(titulos, (QStringList{"Cliente", "Nombre", "Saldo inicial", "Ventas", "Devoluciones",
-                                    "Pagos", "Saldo final"}));
+                                    "Pagos", "Saldo final", "0 a 30 días", "31 a 60 días",
+                                    "61 a 90 días", "Más de 90 días", "Anterior al periodo"}));
     // One row per customer, from the rows in printed order.
     std::size_t desde = 0;
     for (int g = 0; g < 2; ++g) {
@@ -217,6 +220,14 @@ TEST_F(Exporta, LibroConMovimientosYResumen) {
         const std::vector<double> esperado{primera.anterior, v, d, pa, ultima.actual};
         for (int c = 0; c < 5; ++c)
             EXPECT_EQ(Quince(f[2 + c].toDouble()), Quince(esperado[std::size_t(c)])) << g << c;
+        // The buckets as printed add up to the closing balance as printed.
+        long long centavos = 0;
+        for (int c = 7; c < 12; ++c)
+            centavos += std::llround(f[c].toDouble() * 100);
+        EXPECT_EQ(
+            centavos,
+            std::llround(std::stod(QString::number(ultima.actual, 'f', 2).toStdString()) * 100))
+            << g;
         desde = hasta;
     }
 }

@@ -5,11 +5,11 @@
 #include "reportview/MotorReporte.h"
 #include "reportview/VistaPrevia.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QPrintDialog>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -62,12 +62,13 @@ TEST_F(Vista, UnaCorridaAPantallaAbreLaVistaNoModal) {
     EXPECT_EQ(v->windowModality(), Qt::NonModal);
     EXPECT_TRUE(v->windowTitle().startsWith(QStringLiteral("Vista previa")));
     QStringList botones;
-    for (const QPushButton* b : v->findChildren<QPushButton*>())
+    for (const QAbstractButton* b : v->findChildren<QAbstractButton*>())
         botones << b->text();
     EXPECT_TRUE(botones.contains(QStringLiteral("&Imprimir…")));
     EXPECT_TRUE(botones.contains(QStringLiteral("&Guardar PDF…")));
     EXPECT_TRUE(botones.contains(QStringLiteral("&Exportar Excel…")));
     EXPECT_TRUE(botones.contains(QStringLiteral("Exportar &CSV…")));
+    EXPECT_TRUE(botones.contains(QStringLiteral("Es&tados de cuenta…")));
 
     ASSERT_GT(v->paginas(), 1);
     v->IrAPagina(v->paginas() + 5);
@@ -244,7 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const QString& t) { return t.startsWith(QStringLiteral("PK")); }},
         Dialogo{"altCExportaCsv", Qt::Key_C, Qt::AltModifier, "Exportar CSV", "a.csv",
                 [](const QString& t) { return t.contains(QStringLiteral("P-119")); }},
-        Dialogo{"ctrlPImprime", Qt::Key_P, Qt::ControlModifier, "Print", "", {}}),
+        Dialogo{"ctrlPImprime", Qt::Key_P, Qt::ControlModifier, "Print", "", {}},
+        Dialogo{"altTEstados", Qt::Key_T, Qt::AltModifier, "Estados de cuenta", "", {}}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST_F(Vista, MuestraLasPaginasMientrasPrepara) {
