@@ -7,6 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QThread>
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 namespace motor {
 
@@ -93,7 +99,8 @@ Documento EstadoDeCuenta(const ReporteHecho& r, std::size_t grupo, const QDateTi
     return Renderiza(*r.datos, r.diseno, *r.cuentas, impreso, e);
 }
 
-Hoja IndiceEstados(const ReporteHecho& r, const QStringList& nombres, std::size_t hechos) {
+Hoja IndiceEstados(const ReporteHecho& r, const QStringList& nombres,
+                   std::vector<std::size_t> hechos) {
     const Diseno& d = r.diseno;
     const Cuentas& cuentas = *r.cuentas;
     Hoja h;
@@ -121,9 +128,10 @@ Hoja IndiceEstados(const ReporteHecho& r, const QStringList& nombres, std::size_
                 [t](const CuentaGrupo& c) { return double(c.antiguedad.centavos[t]) / 100.0; });
         }
     }
-    h.filas = std::min(hechos, r.datos->grupos.size());
-    h.celda = [datos = r.datos, cuentas = r.cuentas, nombres,
-               valores](std::size_t fila, std::size_t columna) -> Celda {
+    h.filas = hechos.size();
+    h.celda = [datos = r.datos, cuentas = r.cuentas, nombres, valores,
+               grupos = std::move(hechos)](std::size_t fila, std::size_t columna) -> Celda {
+        fila = grupos[fila];
         const GrupoDatos& g = datos->grupos[fila];
         if (columna == 0)
             return {g.clave, 0};
@@ -149,36 +157,87 @@ QStringList EstadosExistentes(const QString& carpeta, const QStringList& nombres
 }
 
 std::size_t EscribeEstados(const ReporteHecho& r, const QString& carpeta, const QDateTime& impreso,
-                           const SigueEstados& sigue) {
+                           const SigueEstados& sigue, int hilos) {
     const QDir dir(carpeta);
     if (carpeta.isEmpty() || !dir.exists())
         throw ErrorMotor(errores::ErrorSalida,
                          QStringLiteral("No existe la carpeta «%1».").arg(carpeta));
     const QStringList nombres = NombresEstados(*r.datos);
     const std::size_t total = r.datos->grupos.size();
-    std::size_t hechos = 0;
-    auto indice = [&] {
-        EscribeCsv(IndiceEstados(r, nombres, hechos), dir.filePath(NombreIndiceEstados()));
+    if (hilos <= 0)
+        hilos = std::clamp(QThread::idealThreadCount(), 1, 4);
+    hilos = int(std::min<std::size_t>(std::size_t(hilos), std::max<std::size_t>(total, 1)));
+
+    std::mutex candado;
+    std::condition_variable aviso;
+    std::size_t siguiente = 0;
+    std::size_t terminados = 0;
+    int trabajando = hilos;
+    bool alto = false;
+    std::exception_ptr falla;
+    std::vector<char> hecho(total, 0);
+    auto trabaja = [&] {
+        for (;;) {
+            std::size_t g = 0;
+            {
+                const std::lock_guard<std::mutex> l(candado);
+                if (alto || siguiente >= total)
+                    break;
+                g = siguiente++;
+            }
+            try {
+                // One statement's pages at a time: laid out, written, dropped.
+                EscribePdf(EstadoDeCuenta(r, g, impreso), dir.filePath(nombres[qsizetype(g)]));
+                const std::lock_guard<std::mutex> l(candado);
+                hecho[g] = 1;
+                ++terminados;
+            } catch (...) {
+                const std::lock_guard<std::mutex> l(candado);
+                if (!falla)
+                    falla = std::current_exception();
+                alto = true;
+            }
+            aviso.notify_all();
+        }
+        const std::lock_guard<std::mutex> l(candado);
+        --trabajando;
+        aviso.notify_all();
     };
-    try {
-        for (; hechos < total;) {
-            // One statement's pages at a time: laid out, written, dropped.
-            EscribePdf(EstadoDeCuenta(r, hechos, impreso),
-                       dir.filePath(nombres[qsizetype(hechos)]));
-            ++hechos;
-            if (sigue && !sigue(hechos, total))
-                break;
+    std::vector<std::thread> trabajadores;
+    for (int i = 0; i < hilos; ++i)
+        trabajadores.emplace_back(trabaja);
+    std::size_t contados = 0;
+    for (;;) {
+        std::unique_lock<std::mutex> l(candado);
+        aviso.wait(l, [&] { return terminados > contados || trabajando == 0; });
+        const bool fin = trabajando == 0 && terminados == contados;
+        contados = terminados;
+        l.unlock();
+        if (fin)
+            break;
+        if (sigue && !sigue(contados, total)) {
+            const std::lock_guard<std::mutex> parar(candado);
+            alto = true;
         }
-    } catch (const ErrorMotor&) {
-        try {
-            indice();
-        } catch (const ErrorMotor&) {
-            // The first failure is the one to tell.
-        }
-        throw;
     }
-    indice();
-    return hechos;
+    for (std::thread& t : trabajadores)
+        t.join();
+
+    std::vector<std::size_t> hechos;
+    for (std::size_t g = 0; g < total; ++g) {
+        if (hecho[g])
+            hechos.push_back(g);
+    }
+    try {
+        EscribeCsv(IndiceEstados(r, nombres, hechos), dir.filePath(NombreIndiceEstados()));
+    } catch (const ErrorMotor&) {
+        // The first failure is the one to tell.
+        if (!falla)
+            throw;
+    }
+    if (falla)
+        std::rethrow_exception(falla);
+    return hechos.size();
 }
 
 } // namespace motor

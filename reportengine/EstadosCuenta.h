@@ -41,9 +41,10 @@ struct ReporteHecho {
 // "Estado de cuenta", the period as typed, the closing balance's ageing under it.
 Documento EstadoDeCuenta(const ReporteHecho& reporte, std::size_t grupo, const QDateTime& impreso);
 
-// The index: one row per statement done (the first hechos groups), code, name, file name,
+// The index: one row per statement done (those groups, in order), code, name, file name,
 // opening balance, period totals, closing balance and its ageing as printed.
-Hoja IndiceEstados(const ReporteHecho& reporte, const QStringList& nombres, std::size_t hechos);
+Hoja IndiceEstados(const ReporteHecho& reporte, const QStringList& nombres,
+                   std::vector<std::size_t> hechos);
 
 // Of the files a run would write in the folder, those already there.
 QStringList EstadosExistentes(const QString& carpeta, const QStringList& nombres);
@@ -51,11 +52,13 @@ QStringList EstadosExistentes(const QString& carpeta, const QStringList& nombres
 // Called after each statement written: statements done and in all; false stops the run.
 using SigueEstados = std::function<bool(std::size_t hechos, std::size_t total)>;
 
-// Writes every statement in the folder, one group at a time (laid out, written, dropped), then
-// the index of those done. Cancelling keeps the statements finished. Returns how many were
-// written. A file that cannot be written stops the run there (the index still lists the
-// finished ones) and fails with ErrorSalida naming it.
+// Writes every statement in the folder, then the index of those done. Each statement is laid
+// out, written and dropped on its own; hilos of them at a time in threads of their own (0: one
+// per core, at most 4), while sigue is called on the calling thread as each one is finished.
+// Cancelling lets the statements under way finish and keeps all finished. Returns how many were
+// written. A file that cannot be written stops the run (the index still lists the finished
+// ones) and fails with ErrorSalida naming it.
 std::size_t EscribeEstados(const ReporteHecho& reporte, const QString& carpeta,
-                           const QDateTime& impreso, const SigueEstados& sigue = {});
+                           const QDateTime& impreso, const SigueEstados& sigue = {}, int hilos = 0);
 
 } // namespace motor
