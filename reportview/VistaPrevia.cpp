@@ -340,16 +340,21 @@ void VistaPrevia::PreguntaEstados() {
     Intenta([&] {
         const std::size_t hechos = EscribeEstados(carpeta);
         const std::size_t total = reporte_.datos->grupos.size();
-        QMessageBox::information(
-            this, titulo,
-            hechos == total ? QStringLiteral("Se escribieron %1 estados de cuenta en «%2».")
-                                  .arg(hechos)
-                                  .arg(QDir::toNativeSeparators(carpeta))
-                            : QStringLiteral("Se cancelaron los estados de cuenta: quedaron los %1 "
-                                             "terminados de %2 en «%3».")
-                                  .arg(hechos)
-                                  .arg(total)
-                                  .arg(QDir::toNativeSeparators(carpeta)));
+        const QString donde = QDir::toNativeSeparators(carpeta);
+        QString texto;
+        if (hechos < total)
+            texto = QStringLiteral("Se cancelaron los estados de cuenta: quedaron los %1 "
+                                   "terminados de %2 en «%3».")
+                        .arg(hechos)
+                        .arg(total)
+                        .arg(donde);
+        else if (hechos == 1)
+            texto = QStringLiteral("Se escribió el estado de cuenta en «%1».").arg(donde);
+        else
+            texto = QStringLiteral("Se escribieron %1 estados de cuenta en «%2».")
+                        .arg(hechos)
+                        .arg(donde);
+        QMessageBox::information(this, titulo, texto);
     });
 }
 

@@ -2,7 +2,8 @@
 # The demo: installs, builds, starts a private MariaDB server with a sample host database, lays
 # out a demo host installation and opens the window on it. With no display (or with --auto) it
 # runs under Xvfb, types a sample request as a user would (last month, one customer), presses
-# Alt+I, saves the previewed report as a PDF, takes a screenshot and stops everything.
+# Alt+I, saves the previewed report as a PDF, writes the customer's statement with Alt+T, takes
+# a screenshot and stops everything.
 #   scripts/demo.sh [--auto]
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
@@ -43,6 +44,24 @@ if [[ ${1:-} == --dentro ]]; then
     xdotool key Return
     for _ in $(seq 1 100); do [[ -s $demo/reporte.pdf ]] && break; sleep 0.2; done
     [[ -s $demo/reporte.pdf ]] || { echo "demo: the PDF was not saved" >&2; exit 1; }
+    # The statement of the same request, in a folder of its own.
+    mkdir -p "$demo/estados"
+    xdotool windowfocus --sync "$vista"
+    sleep 0.5
+    xdotool key alt+t
+    dialogo=$(espera "Estados de cuenta")
+    xdotool windowfocus --sync "$dialogo"
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$demo/estados"
+    xdotool key Return
+    indice="$demo/estados/Estados de cuenta.csv"
+    for _ in $(seq 1 100); do [[ -s $indice ]] && break; sleep 0.2; done
+    [[ -s $indice ]] || { echo "demo: the statements were not written" >&2; exit 1; }
+    # Close the message that tells where they went.
+    if aviso=$(espera "Estados de cuenta"); then
+        xdotool windowfocus --sync "$aviso" key Return || true
+    fi
     exit 0
 fi
 
@@ -89,4 +108,7 @@ mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$raiz/scripts/demo.sh" --dentro
 echo "demo: request $DEMO_CLIENTE from $primero to $ultimo"
 echo "PDF: $demo/reporte.pdf"
+estado=$(find "$demo/estados" -name '*.pdf' | head -1)
+[[ -n $estado ]] && pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$estado" "$demo/estado"
+echo "Statement: $estado"
 echo "Screenshot: $demo/pantalla.png"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The user's whole path with the real program under Xvfb: dates and a customer typed, its name
-# shown, Alt+I, the preview saved as PDF. Checks the working table and the PDF's text.
+# shown, Alt+I, the preview saved as PDF, the statement written. Checks the PDFs' text.
 set -euo pipefail
 raiz=$1
 build=$2
@@ -12,6 +12,16 @@ for esperado in "Reporte de movimientos de clientes" "Cliente $cliente" "Saldo i
     "Totales de $cliente" "Página 1 de"; do
     if ! grep -qF "$esperado" <<<"$texto"; then
         echo "the report lacks: $esperado"
+        echo "$texto" | head -40
+        exit 1
+    fi
+done
+estado=$(echo "$salida" | sed -n 's/^Statement: //p')
+texto=$(pdftotext -layout "$estado" -)
+for esperado in "Estado de cuenta" "Cliente $cliente" "Saldo final" "Antigüedad del saldo" \
+    "Página 1 de"; do
+    if ! grep -qF "$esperado" <<<"$texto"; then
+        echo "the statement lacks: $esperado"
         echo "$texto" | head -40
         exit 1
     fi
