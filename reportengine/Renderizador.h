@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <cstddef>
 #include <functional>
+#include <limits>
 
 namespace motor {
 
@@ -22,10 +23,10 @@ Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDate
 
 // What a document other than the whole report changes: a statement is one group's pages.
 struct Encargo {
-    QString titulo;          // "" for the layout's
-    QString subtitulo;       // a line under the title; "" for none
-    std::size_t grupo = 0;   // the first group laid out
-    std::size_t grupos = -1; // how many, -1 for all from grupo on
+    QString titulo;        // "" for the layout's
+    QString subtitulo;     // a line under the title; "" for none
+    std::size_t grupo = 0; // the first group laid out
+    std::size_t grupos = std::numeric_limits<std::size_t>::max(); // how many; all by default
     bool totalGeneral = true;
     bool antiguedad = false; // the box "Antigüedad del saldo" under each closing balance
 };

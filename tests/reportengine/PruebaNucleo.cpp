@@ -335,10 +335,15 @@ TEST_F(Corrida, CancelarDejaLosTerminadosEnteros) {
     const std::size_t hechos = motor::EscribeEstados(
         hecho_, dir_.path(), QDateTime::currentDateTime(),
         [](std::size_t n, std::size_t) { return n < 2; }, 1);
-    EXPECT_EQ(hechos, 2u);
-    EXPECT_EQ(Archivos(),
-              (QStringList{"C1 - C1 SA.pdf", "C2 - C2 SA.pdf", "Estados de cuenta.csv"}));
-    EXPECT_EQ(Indice(), (QStringList{"C1", "C2"}));
+    // The one under way when the answer came is finished too.
+    ASSERT_GE(hechos, 2u);
+    ASSERT_LE(hechos, 3u);
+    QStringList esperados{"C1 - C1 SA.pdf", "C2 - C2 SA.pdf", "C3 - C3 SA.pdf"};
+    esperados = esperados.mid(0, qsizetype(hechos));
+    QStringList claves{"C1", "C2", "C3"};
+    claves = claves.mid(0, qsizetype(hechos));
+    EXPECT_EQ(Archivos(), esperados + QStringList{"Estados de cuenta.csv"});
+    EXPECT_EQ(Indice(), claves);
 }
 
 TEST_F(Corrida, UnArchivoQueNoSePuedeEscribirDetieneLaCorrida) {

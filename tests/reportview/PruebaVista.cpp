@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -230,6 +231,9 @@ TEST_P(VistaDialogo, AbreSuDialogo) {
     QTRY_VERIFY_WITH_TIMEOUT(visto, 5000);
     EXPECT_EQ(titulo, QString::fromUtf8(d.titulo));
     if (!ruta.isEmpty()) {
+        // A mnemonic clicks its button from the event loop: the file comes after the dialog.
+        QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget() && QFileInfo(ruta).size() > 0,
+                                 10000);
         QFile f(ruta);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << ruta.toStdString();
         EXPECT_TRUE(d.revisa(QString::fromUtf8(f.readAll()))) << d.nombre;
