@@ -117,9 +117,10 @@ void MotorReporte::Ejecuta() {
     const Plantilla plantilla =
         LeeArchivoPlantilla(propiedades_.value(propiedad::ArchivoReporte).toString());
     const Diseno& d = plantilla.diseno;
+    const QString solicitud = haySolicitud_ ? DescribeSolicitud(solicitud_) : QString();
     if (destino == 0) {
         // The window opens at once and tells how far a long report got.
-        vista_ = std::make_unique<VistaPrevia>(d.titulo);
+        vista_ = std::make_unique<VistaPrevia>(d.titulo, solicitud);
         vista_->show();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
@@ -134,7 +135,7 @@ void MotorReporte::Ejecuta() {
             };
         }
         documento_ = std::make_shared<const Documento>(
-            Renderiza(*datos, d, QDateTime::currentDateTime(), avance));
+            Renderiza(*datos, d, QDateTime::currentDateTime(), avance, solicitud));
         if (destino == 2) {
             EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
         } else if (destino == 1) {
@@ -147,6 +148,7 @@ void MotorReporte::Ejecuta() {
                                      ? QStringLiteral("No hay una impresora predeterminada.")
                                      : QStringLiteral("No existe la impresora «%1».").arg(nombre));
             QPrinter impresora(info, QPrinter::HighResolution);
+            PreparaImpresora(*documento_, impresora);
             Imprime(*documento_, impresora);
         } else {
             vista_->Muestra(documento_, Hojas(datos, d));

@@ -71,9 +71,11 @@ private:
 class Maquetador {
 public:
     Maquetador(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-               const Avance& avance)
-        : datos_(datos), diseno_(diseno), avance_(avance) {
+               const Avance& avance, const QString& solicitud)
+        : datos_(datos), diseno_(diseno), avance_(avance), solicitud_(solicitud) {
         doc_.titulo = diseno.titulo;
+        // Half the margin stays white whatever is printed near it.
+        doc_.margen = Margen / 2;
         doc_.carta = diseno.carta;
         doc_.horizontal = diseno.horizontal;
         QSizeF tamano = diseno.carta ? QSizeF(612.0, 792.0) : QSizeF(595.28, 841.89);
@@ -165,8 +167,16 @@ private:
         const double base = Margen + 14;
         Texto(izquierda_, base, diseno_.titulo, Estilo::Titulo);
         Derecha(derecha_, base, impreso_, Estilo::Fecha);
-        Linea(izquierda_, base + 7, derecha_, base + 7, 1.4, Azul);
-        const double arriba = base + 14;
+        // Every page says which request it answers, so that a loose sheet still does.
+        double regla = base + 7;
+        if (!solicitud_.isEmpty()) {
+            Texto(izquierda_, base + 16,
+                  medidor_.Recorta(solicitud_, Estilo::Fecha, derecha_ - izquierda_),
+                  Estilo::Fecha);
+            regla = base + 21;
+        }
+        Linea(izquierda_, regla, derecha_, regla, 1.4, Azul);
+        const double arriba = regla + 7;
         Rellena(QRectF(izquierda_, arriba, derecha_ - izquierda_, AltoEncabezado), Azul);
         for (std::size_t c = 0; c < diseno_.columnas.size(); ++c) {
             const ColumnaDiseno& col = diseno_.columnas[c];
@@ -346,6 +356,7 @@ private:
     const DatosReporte& datos_;
     const Diseno& diseno_;
     const Avance& avance_;
+    const QString solicitud_;
     Documento doc_;
     Medidor medidor_;
     QString impreso_;
@@ -361,8 +372,8 @@ private:
 } // namespace
 
 Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-                    const Avance& avance) {
-    Maquetador m(datos, diseno, impreso, avance);
+                    const Avance& avance, const QString& solicitud) {
+    Maquetador m(datos, diseno, impreso, avance, solicitud);
     Documento d = m.Hace();
     if (avance)
         avance(datos.orden.size(), datos.orden.size(), d.paginas.size());
