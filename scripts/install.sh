@@ -11,7 +11,7 @@ PAQUETES=(
     libgtest-dev
     libxlsxwriter-dev
     xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
-    cups printer-driver-cups-pdf
+    cups
     fonts-dejavu-core fonts-liberation2
 )
 
