@@ -91,8 +91,9 @@ ErrorMotor ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
 }
 
 // The text the driver left in a buffer of that many units. MariaDB Connector/ODBC 3.1 reports
-// the UTF-8 byte count as the length of wide data ("ÑÚ01": 6, though its UTF-16 form takes 8),
-// so the reported length is never trusted: the text ends at the terminator the driver writes.
+// for some wide data the UTF-8 byte count as its length ("ÑÚ01": 6, though its UTF-16 form
+// takes 8), so the reported length is never trusted: the text ends at the terminator the
+// driver writes.
 std::size_t Largo(const char16_t* texto, std::size_t unidades) {
     return std::size_t(std::find(texto, texto + unidades, u'\0') - texto);
 }
