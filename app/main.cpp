@@ -1,11 +1,13 @@
 #include "app/frmPrincipal.h"
 #include "reportview/MotorReporte.h"
+#include "reportview/TraduccionesQt.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 
 int main(int argc, char** argv) {
     QApplication aplicacion(argc, argv);
+    motor::CargaTraduccionesQt(aplicacion);
     OpcionesVentana opciones;
     opciones.carpetaEjecutable = QCoreApplication::applicationDirPath();
     opciones.alTerminar = [](int codigo) { QCoreApplication::exit(codigo); };

@@ -256,8 +256,10 @@ QString CampoCsv(const QString& texto) {
 }
 
 QString NumeroCsv(double valor) {
-    char texto[64];
-    const auto r = std::to_chars(texto, texto + sizeof(texto), valor);
+    // Plain notation, never "1e+05"; the longest double so written has 309 digits before the
+    // point, the smallest 324 after it.
+    char texto[400];
+    const auto r = std::to_chars(texto, texto + sizeof(texto), valor, std::chars_format::fixed);
     return QString::fromLatin1(texto, r.ptr - texto);
 }
 

@@ -54,7 +54,8 @@ void EscribeCsv(const Hoja& hoja, const QString& ruta);
 
 // One CSV field.
 QString CampoCsv(const QString& texto);
-// The shortest text that reads back as exactly this double ("0.1", "1e-07", "-0").
+// The shortest plain decimal text that reads back as exactly this double ("0.1", "100000",
+// "0.0000001", "-0").
 QString NumeroCsv(double valor);
 
 } // namespace motor

@@ -90,12 +90,21 @@ ErrorMotor ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
                                                  .arg(ubicacion, d.estado, d.mensaje));
 }
 
-// A text column of the current row, whatever its length.
+// The text the driver left in a buffer of that many units. MariaDB Connector/ODBC 3.1 reports
+// for some wide data the UTF-8 byte count as its length ("ÑÚ01": 6, though its UTF-16 form
+// takes 8), so the reported length is never trusted: the text ends at the terminator the
+// driver writes.
+std::size_t Largo(const char16_t* texto, std::size_t unidades) {
+    return std::size_t(std::find(texto, texto + unidades, u'\0') - texto);
+}
+
+// A text column of the current row, whatever its length, in as many pieces as it takes.
 QString TextoDe(SQLHSTMT h, SQLUSMALLINT columna, bool* nulo = nullptr) {
     std::u16string texto;
     char16_t bloque[2048];
     for (;;) {
         SQLLEN ind = 0;
+        bloque[0] = u'\0';
         const SQLRETURN r = SQLGetData(h, columna, SQL_C_WCHAR, bloque, sizeof(bloque), &ind);
         if (r == SQL_NO_DATA)
             break;
@@ -106,18 +115,21 @@ QString TextoDe(SQLHSTMT h, SQLUSMALLINT columna, bool* nulo = nullptr) {
                 *nulo = true;
             return QString();
         }
-        const std::size_t caben = std::size(bloque) - 1;
-        const std::size_t llegaron =
-            ind == SQL_NO_TOTAL || std::size_t(ind) / sizeof(char16_t) > caben
-                ? caben
-                : std::size_t(ind) / sizeof(char16_t);
-        texto.append(bloque, llegaron);
+        texto.append(bloque, Largo(bloque, std::size(bloque)));
         if (r == SQL_SUCCESS)
             break;
     }
     if (nulo)
         *nulo = false;
     return QString::fromUtf16(texto.data(), qsizetype(texto.size()));
+}
+
+// A number column of the current row; NULL reads as 0.
+double NumeroDe(SQLHSTMT h, SQLUSMALLINT columna) {
+    double valor = 0;
+    SQLLEN ind = 0;
+    const SQLRETURN r = SQLGetData(h, columna, SQL_C_DOUBLE, &valor, sizeof(valor), &ind);
+    return SQL_SUCCEEDED(r) && ind != SQL_NULL_DATA ? valor : 0.0;
 }
 
 // "A1B2,C3" (GROUP_CONCAT of HEX over utf8mb4) -> the texts.
@@ -223,15 +235,14 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
                                QStringLiteral(" FROM ") + UbicacionSql(ubicacion));
     Sentencia st(conexion_);
     const SQLHSTMT h = st.h();
-    SQLULEN leidas = 0;
-    SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
-    SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(FilasPorBloque), 0);
-    SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
     if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
         throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
 
     TablaDatos tabla;
     std::vector<Enlace> enlaces(columnas.size());
+    // Texts of a bounded size are fetched in blocks; a column of unknown or large size (TEXT)
+    // is read row by row, each value whole.
+    bool porFila = false;
     for (std::size_t i = 0; i < columnas.size(); ++i) {
         ColumnaDatos c;
         c.nombre = columnas[i].nombre;
@@ -239,6 +250,40 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
         tabla.columnas.push_back(std::move(c));
         Enlace& e = enlaces[i];
         e.numerica = columnas[i].numerica;
+        if (e.numerica)
+            continue;
+        SQLULEN tamano = 0;
+        SQLSMALLINT tipo = 0, decimales = 0, nulos = 0;
+        SQLDescribeColW(h, SQLUSMALLINT(i + 1), nullptr, 0, nullptr, &tipo, &tamano, &decimales,
+                        &nulos);
+        // Room for characters outside the basic plane, which take two UTF-16 units: a value
+        // of the column's declared size always fits whole.
+        if (tamano == 0 || tamano > SQLULEN(CaracteresMaximos / 2))
+            porFila = true;
+        e.caracteres = std::max<SQLLEN>(SQLLEN(tamano) * 2, 32) + 1;
+    }
+
+    if (porFila) {
+        while (Avanza(h, ubicacion)) {
+            for (std::size_t i = 0; i < enlaces.size(); ++i) {
+                ColumnaDatos& c = tabla.columnas[i];
+                const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
+                if (enlaces[i].numerica)
+                    c.numeros.push_back(NumeroDe(h, n));
+                else
+                    c.textos.push_back(TextoDe(h, n));
+            }
+            ++tabla.filas;
+        }
+        return tabla;
+    }
+
+    SQLULEN leidas = 0;
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(FilasPorBloque), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
+    for (std::size_t i = 0; i < enlaces.size(); ++i) {
+        Enlace& e = enlaces[i];
         e.indicadores.resize(FilasPorBloque);
         const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
         SQLRETURN r;
@@ -247,12 +292,6 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
             r = SQLBindCol(h, n, SQL_C_DOUBLE, e.numeros.data(), sizeof(double),
                            e.indicadores.data());
         } else {
-            SQLULEN tamano = 0;
-            SQLSMALLINT tipo = 0, decimales = 0, nulos = 0;
-            SQLDescribeColW(h, n, nullptr, 0, nullptr, &tipo, &tamano, &decimales, &nulos);
-            // Room for characters outside the basic plane, which take two UTF-16 units.
-            const SQLLEN unidades = std::clamp<SQLLEN>(SQLLEN(tamano) * 2, 32, CaracteresMaximos);
-            e.caracteres = unidades + 1;
             e.textos.resize(std::size_t(e.caracteres) * FilasPorBloque);
             r = SQLBindCol(h, n, SQL_C_WCHAR, e.textos.data(),
                            e.caracteres * SQLLEN(sizeof(char16_t)), e.indicadores.data());
@@ -275,12 +314,9 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
                     c.textos.emplace_back();
                     continue;
                 }
-                const SQLLEN maximo = e.caracteres - 1;
-                const SQLLEN largo = ind == SQL_NO_TOTAL
-                                         ? maximo
-                                         : std::min<SQLLEN>(ind / SQLLEN(sizeof(char16_t)), maximo);
-                c.textos.push_back(QString::fromUtf16(
-                    e.textos.data() + std::size_t(e.caracteres) * f, qsizetype(largo)));
+                const char16_t* texto = e.textos.data() + std::size_t(e.caracteres) * f;
+                c.textos.push_back(
+                    QString::fromUtf16(texto, qsizetype(Largo(texto, std::size_t(e.caracteres)))));
             }
         }
         tabla.filas += leidas;
@@ -333,29 +369,20 @@ QHash<QString, QString> ConexionOdbc::Busca(const QString& ubicacion, const QStr
                                             const QString& columnaValor,
                                             const std::vector<QString>& claves) {
     QHash<QString, QString> valores;
-    // Each key as a parameter: it compares as a quoted literal would (it takes the column's
-    // collation, whatever the other tables have), and needs no escaping.
-    const QString una = QStringLiteral("(SELECT %1, %2 FROM %3 WHERE %4=? LIMIT 1)");
+    // Each key as a literal of its UTF-8 bytes: it compares as a quoted literal would (it takes
+    // the column's collation, whatever the other tables have) and needs no escaping. Not a
+    // parameter: the driver cuts some wide parameters ("ÑÚ01" arrives as less).
+    const QString una = QStringLiteral("(SELECT %1, %2 FROM %3 WHERE %4=_utf8mb4 X'%5' LIMIT 1)");
     for (std::size_t desde = 0; desde < claves.size(); desde += ClavesPorConsulta) {
         const std::size_t n = std::min(ClavesPorConsulta, claves.size() - desde);
         QStringList partes;
         for (std::size_t i = 0; i < n; ++i)
             partes << una.arg(QString::number(i), UbicacionSql(columnaValor),
-                              UbicacionSql(ubicacion), UbicacionSql(columnaClave));
+                              UbicacionSql(ubicacion), UbicacionSql(columnaClave),
+                              QString::fromLatin1(claves[desde + i].toUtf8().toHex()));
         std::u16string sql = Ancho(partes.join(QStringLiteral(" UNION ALL ")));
         Sentencia st(conexion_);
         const SQLHSTMT h = st.h();
-        std::vector<std::u16string> textos(n);
-        std::vector<SQLLEN> largos(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            textos[i] = Ancho(claves[desde + i]);
-            largos[i] = SQLLEN(textos[i].size() * sizeof(char16_t));
-            const SQLRETURN r = SQLBindParameter(
-                h, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                std::max<SQLULEN>(1, textos[i].size()), 0, Ptr(textos[i]), largos[i], &largos[i]);
-            if (!SQL_SUCCEEDED(r))
-                throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
-        }
         if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
             throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
         while (Avanza(h, ubicacion)) {

@@ -60,6 +60,7 @@ struct Documento {
     QSizeF tamano; // points
     bool carta = true;
     bool horizontal = false;
+    double margen = 0; // points round the page's edge where nothing is drawn
     std::vector<Pagina> paginas;
 };
 

@@ -80,6 +80,8 @@ public:
         ultimo_ = std::min(datos.grupos.size() - primero_, encargo.grupos) + primero_;
         filas_ =
             primero_ < ultimo_ ? datos.grupos[ultimo_ - 1].hasta - datos.grupos[primero_].desde : 0;
+        // Half the margin stays white whatever is printed near it.
+        doc_.margen = Margen / 2;
         doc_.carta = diseno.carta;
         doc_.horizontal = diseno.horizontal;
         QSizeF tamano = diseno.carta ? QSizeF(612.0, 792.0) : QSizeF(595.28, 841.89);
@@ -166,12 +168,16 @@ private:
         const double base = Margen + 14;
         Texto(izquierda_, base, titulo_, Estilo::Titulo);
         Derecha(derecha_, base, impreso_, Estilo::Fecha);
-        double arriba = base + 14;
+        // Every page says which request it answers, so that a loose sheet still does.
+        double regla = base + 7;
         if (!encargo_.subtitulo.isEmpty()) {
-            Texto(izquierda_, base + 15, encargo_.subtitulo, Estilo::Grupo);
-            arriba += 14;
+            Texto(izquierda_, base + 16,
+                  medidor_.Recorta(encargo_.subtitulo, Estilo::Fecha, derecha_ - izquierda_),
+                  Estilo::Fecha);
+            regla = base + 21;
         }
-        Linea(izquierda_, arriba - 7, derecha_, arriba - 7, 1.4, Azul);
+        Linea(izquierda_, regla, derecha_, regla, 1.4, Azul);
+        const double arriba = regla + 7;
         Rellena(QRectF(izquierda_, arriba, derecha_ - izquierda_, AltoEncabezado), Azul);
         for (std::size_t c = 0; c < diseno_.columnas.size(); ++c) {
             const ColumnaDiseno& col = diseno_.columnas[c];
@@ -402,9 +408,11 @@ Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const Cuent
 }
 
 Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-                    const Avance& avance) {
+                    const Avance& avance, const QString& solicitud) {
+    Encargo encargo;
+    encargo.subtitulo = solicitud;
     return Renderiza(datos, diseno, CalculaCuentas(datos, diseno, impreso.date()), impreso,
-                     Encargo{}, avance);
+                     encargo, avance);
 }
 
 } // namespace motor

@@ -15,16 +15,20 @@ namespace motor {
 // Called now and then while laying out: rows done, rows in all, pages so far.
 using Avance = std::function<void(std::size_t hechas, std::size_t total, std::size_t paginas)>;
 
-// Lays the rows out into finished pages: title, printed date and "Página x de y" on every
-// page, the column headings repeated on every page, a band per group with its opening
-// balance, its rows (never split), its totals and closing balance, then the grand total.
+// Lays the rows out into finished pages: title, printed date, the request the report answers
+// (solicitud, "Del 01/11/2026 al 30/11/2026 · Todos los clientes"; no line when empty) and
+// "Página x de y" on every page, the column headings repeated on every page, a band per group with
+// its opening balance, its rows (never split), its totals and closing balance, then the grand
+// total.
 Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-                    const Avance& avance = {});
+                    const Avance& avance = {}, const QString& solicitud = {});
 
 // What a document other than the whole report changes: a statement is one group's pages.
 struct Encargo {
     QString titulo;        // "" for the layout's
-    QString subtitulo;     // a line under the title; "" for none
+    // The line under the title on every page: the request the report answers ("Del 01/11/2026
+    // al 30/11/2026 · Todos los clientes") or a statement's period; "" for none.
+    QString subtitulo;
     std::size_t grupo = 0; // the first group laid out
     std::size_t grupos = std::numeric_limits<std::size_t>::max(); // how many; all by default
     bool totalGeneral = true;

@@ -120,9 +120,10 @@ void MotorReporte::Ejecuta() {
     const Plantilla plantilla =
         LeeArchivoPlantilla(propiedades_.value(propiedad::ArchivoReporte).toString());
     const Diseno& d = plantilla.diseno;
+    const QString solicitud = haySolicitud_ ? DescribeSolicitud(solicitud_) : QString();
     if (destino == 0) {
         // The window opens at once and tells how far a long report got.
-        vista_ = std::make_unique<VistaPrevia>(d.titulo);
+        vista_ = std::make_unique<VistaPrevia>(d.titulo, solicitud);
         vista_->show();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
@@ -139,8 +140,10 @@ void MotorReporte::Ejecuta() {
         // Totals, balances and their ageing once, for the pages, the workbook and statements.
         auto cuentas = std::make_shared<const Cuentas>(
             CalculaCuentas(*datos, d, DiaDeAntiguedad(solicitud_.hasta)));
+        Encargo encargo;
+        encargo.subtitulo = solicitud;
         documento_ = std::make_shared<const Documento>(
-            Renderiza(*datos, d, *cuentas, QDateTime::currentDateTime(), Encargo{}, avance));
+            Renderiza(*datos, d, *cuentas, QDateTime::currentDateTime(), encargo, avance));
         if (destino == 2) {
             EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
         } else if (destino == 1) {
@@ -153,6 +156,7 @@ void MotorReporte::Ejecuta() {
                                      ? QStringLiteral("No hay una impresora predeterminada.")
                                      : QStringLiteral("No existe la impresora «%1».").arg(nombre));
             QPrinter impresora(info, QPrinter::HighResolution);
+            PreparaImpresora(*documento_, impresora);
             Imprime(*documento_, impresora);
         } else {
             vista_->Muestra(documento_, Hojas(datos, cuentas, d),

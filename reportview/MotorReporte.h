@@ -28,7 +28,10 @@ public:
 
     void Propiedad(int id, const QVariant& valor) override;
     void PropiedadIndexada(int id, int indice, const QVariant& valor) override;
-    void PonSolicitud(const Solicitud& solicitud) override { solicitud_ = solicitud; }
+    void PonSolicitud(const Solicitud& solicitud) override {
+        solicitud_ = solicitud;
+        haySolicitud_ = true;
+    }
     const Solicitud& solicitud() const { return solicitud_; }
 
     // What was last set for that id, an empty value when nothing was.
@@ -48,6 +51,7 @@ private:
     QHash<int, QVariant> propiedades_;
     std::map<int, QString> ubicaciones_;
     Solicitud solicitud_;
+    bool haySolicitud_ = false; // a report run without a request prints no request line
     std::shared_ptr<const Documento> documento_ = std::make_shared<Documento>();
     std::unique_ptr<VistaPrevia> vista_;
 };

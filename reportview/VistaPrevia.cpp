@@ -63,9 +63,10 @@ private:
     double escala_ = 1.0;
 };
 
-VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
+VistaPrevia::VistaPrevia(const QString& titulo, const QString& solicitud, QWidget* padre)
     : QWidget(padre, Qt::Window), titulo_(titulo) {
-    setWindowTitle(QStringLiteral("Vista previa - ") + titulo_);
+    setWindowTitle(QStringLiteral("Vista previa - ") + titulo_ +
+                   (solicitud.isEmpty() ? QString() : QStringLiteral(" - ") + solicitud));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* barra = new QHBoxLayout;
@@ -144,6 +145,12 @@ VistaPrevia::VistaPrevia(const QString& titulo, QWidget* padre)
     Atajo(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { AjustaAlAncho(); });
     Atajo(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { PreguntaImpresora(); });
     Atajo(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { PreguntaPdf(); });
+    for (const QKeySequence& cierra :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* atajo = new QShortcut(cierra, this);
+        atajo->setContext(Qt::WindowShortcut);
+        connect(atajo, &QShortcut::activated, this, &QWidget::close);
+    }
 
     // Most of a small screen, never more than it.
     QSize tamano(1100, 800);
@@ -360,10 +367,15 @@ void VistaPrevia::PreguntaEstados() {
 
 void VistaPrevia::PreguntaImpresora() {
     QPrinter impresora(QPrinter::HighResolution);
+    PreparaImpresora(*documento_, impresora);
     QPrintDialog dialogo(&impresora, this);
+    // Without the page count the dialog's range field refuses every entry.
+    dialogo.setMinMax(1, paginas());
+    dialogo.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialogo.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
     if (dialogo.exec() != QDialog::Accepted)
         return;
-    Intenta([&] { Imprime(*documento_, impresora); });
+    Intenta([&] { Imprime(*documento_, impresora, pagina_); });
 }
 
 } // namespace motor

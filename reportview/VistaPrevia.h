@@ -23,12 +23,14 @@ class HojaVista;
 // (Avanza tells how far it got) and gets its pages with Muestra.
 //
 // Keys: PgUp / PgDn previous and next page, Home / End first and last page, Ctrl++ / Ctrl+-
-// zoom, Ctrl+0 fit to width, Ctrl+P print, Ctrl+S save as PDF; Alt+T the statements, one PDF
-// per customer in a folder.
+// zoom, Ctrl+0 fit to width, Ctrl+P print, Ctrl+S save as PDF, Escape / Ctrl+W close; Alt+T the
+// statements, one PDF per customer in a folder.
 class VistaPrevia : public QWidget {
     Q_OBJECT
 public:
-    explicit VistaPrevia(const QString& titulo, QWidget* padre = nullptr);
+    // solicitud: the request the report answers, shown in the window's title too.
+    explicit VistaPrevia(const QString& titulo, const QString& solicitud = {},
+                         QWidget* padre = nullptr);
 
     // While laying out: pages made so far, rows done and rows in all.
     void Avanza(std::size_t paginas, std::size_t hechas, std::size_t total);

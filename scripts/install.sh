@@ -5,12 +5,13 @@ set -euo pipefail
 
 PAQUETES=(
     build-essential cmake pkg-config clang-format
-    qt6-base-dev libqt6sql6-odbc
+    qt6-base-dev libqt6sql6-odbc qt6-translations-l10n
     libmariadb-dev mariadb-server mariadb-client
     unixodbc unixodbc-dev odbc-mariadb
     libgtest-dev
     libxlsxwriter-dev
     xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
+    cups
     fonts-dejavu-core fonts-liberation2
 )
 

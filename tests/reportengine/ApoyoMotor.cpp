@@ -113,6 +113,10 @@ QStringList DatosReporte::Columna(const QString& sql) {
     return valores;
 }
 
+void DatosReporte::Ejecuta(const QString& sql) {
+    d_->cn.Execute(sql);
+}
+
 QString TextoPdf(const QString& ruta) {
     return Ejecuta(QStringLiteral("pdftotext"),
                    {QStringLiteral("-layout"), ruta, QStringLiteral("-")});

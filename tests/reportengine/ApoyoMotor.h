@@ -41,6 +41,7 @@ public:
     void Movimientos(const std::vector<Movimiento>& filas);
     // The first column of every row of a query, as texts.
     QStringList Columna(const QString& sql);
+    void Ejecuta(const QString& sql);
 
 private:
     struct Datos;

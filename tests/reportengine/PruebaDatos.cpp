@@ -5,9 +5,12 @@
 #include "reportengine/Formatos.h"
 #include "reportengine/OdbcMotor.h"
 
+#include <QMap>
 #include <array>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sql.h>
+#include <sqlext.h>
 
 namespace {
 
@@ -175,6 +178,107 @@ TEST(Conexion, CadenaConLaFuenteYElTextoSinCambios) {
               QStringLiteral("DSN=Trevanto Reportes;") + texto);
     EXPECT_EQ(motor::CadenaConexion(QStringLiteral("a;b}"), QString()),
               QStringLiteral("DSN={a;b}}};"));
+}
+
+// Texts beyond ASCII: Ñ (2 bytes in UTF-8), € (3), 😀 (4, two UTF-16 units), each column full.
+const QStringList Anchos{QStringLiteral("ÑÚ01"), QStringLiteral("C001"),
+                         QStringLiteral("€€€€€€€€€€"), QStringLiteral("😀😀😀😀😀😀😀😀😀😀"),
+                         QStringLiteral("ñ€😀ab")};
+
+// What the driver reports as the length of a wide text it hands over. This pins the driver's
+// behaviour: MariaDB Connector/ODBC 3.1.15 reports 6 for "ÑÚ01" (its UTF-8 byte count; in UTF-16
+// it takes 8) and the UTF-16 size for the others here. A driver that fixes or changes it fails
+// here, and the readers that work around it can be looked at again.
+TEST(Odbc, LargoQueElControladorDaDeUnTextoAncho) {
+    prueba::DatosReporte datos;
+    QStringList valores;
+    for (const QString& v : Anchos)
+        valores << QStringLiteral("('%1','2024-01-01','10:00:00','','')").arg(v);
+    datos.Ejecuta(QStringLiteral("INSERT INTO tmpravesta (Cliente, Fecha, Hora, Movimiento, "
+                                 "Folio) VALUES ") +
+                  valores.join(QLatin1Char(',')));
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT st = SQL_NULL_HSTMT;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
+    const QByteArray cadena =
+        motor::CadenaConexion(QStringLiteral("Trevanto Reportes"), datos.textoConexion()).toUtf8();
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(cadena.data())),
+                         SQLSMALLINT(cadena.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st)));
+    const QByteArray sql = QByteArrayLiteral("SELECT Cliente FROM tmpravesta");
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), SQL_NTS)));
+    QMap<QString, SQLLEN> largos;
+    for (int i = 0; i < Anchos.size(); ++i) {
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(st)));
+        char16_t texto[64] = {};
+        SQLLEN largo = 0;
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLGetData(st, 1, SQL_C_WCHAR, texto, sizeof(texto), &largo)));
+        // The buffer holds the whole text, terminated.
+        largos.insert(QString::fromUtf16(texto), largo);
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    // In UTF-16 these take 8, 8, 20, 40 and 12 bytes.
+    const QMap<QString, SQLLEN> reportados{
+        {Anchos[0], 6}, {Anchos[1], 8}, {Anchos[2], 20}, {Anchos[3], 40}, {Anchos[4], 12}};
+    EXPECT_EQ(largos, reportados);
+}
+
+// The engine's reads take every text whole, whatever length the driver reports: the block
+// fetch, a long text read in pieces, the classes the database forms and the name lookup.
+TEST(Odbc, TextosAnchosLleganEnteros) {
+    prueba::DatosReporte datos;
+    const QString largo = QString(QStringLiteral("Ñ€😀x")).repeated(1500);
+    QStringList valores;
+    for (const QString& v : Anchos) {
+        valores << QStringLiteral("('%1','2024-01-01','10:00:00','Devolución€😀','%2')")
+                       .arg(v, v.left(8));
+        datos.Cliente(v.toLower(), QStringLiteral("Nombre ") + v);
+    }
+    datos.Ejecuta(QStringLiteral("INSERT INTO tmpravesta (Cliente, Fecha, Hora, Movimiento, "
+                                 "Folio) VALUES ") +
+                  valores.join(QLatin1Char(',')));
+    datos.Ejecuta(QStringLiteral("CREATE TABLE largos (Clave varchar(10), Texto mediumtext) "
+                                 "CHARACTER SET utf8mb4"));
+    datos.Ejecuta(QStringLiteral("INSERT INTO largos VALUES ('L1', '%1')").arg(largo));
+    motor::ConexionOdbc cn(
+        motor::CadenaConexion(QStringLiteral("Trevanto Reportes"), datos.textoConexion()));
+    const QString tabla = datos.base() + QStringLiteral(".tmpravesta");
+    const motor::TablaDatos t =
+        cn.Lee(tabla, {{"Cliente", false}, {"Movimiento", false}, {"Folio", false}});
+    ASSERT_EQ(t.filas, std::size_t(Anchos.size()));
+    for (int i = 0; i < Anchos.size(); ++i) {
+        EXPECT_EQ(t.columnas[0].textos[std::size_t(i)], Anchos[i]);
+        EXPECT_EQ(t.columnas[1].textos[std::size_t(i)], QStringLiteral("Devolución€😀"));
+        EXPECT_EQ(t.columnas[2].textos[std::size_t(i)], Anchos[i].left(8));
+    }
+    const motor::TablaDatos l =
+        cn.Lee(datos.base() + QStringLiteral(".largos"), {{"Texto", false}});
+    ASSERT_EQ(l.filas, 1u);
+    EXPECT_EQ(l.columnas[0].textos[0], largo);
+
+    const motor::Clasificacion clases = cn.Clasifica(tabla, QStringLiteral("Cliente"));
+    const std::vector<QString> claves(Anchos.begin(), Anchos.end());
+    for (const QString& v : Anchos) {
+        ASSERT_TRUE(clases.contains(v)) << v.toStdString();
+        EXPECT_EQ(clases[v].representante, v);
+    }
+    const QHash<QString, QString> nombres =
+        cn.Busca(datos.base() + QStringLiteral(".clientes"), QStringLiteral("Clave"),
+                 QStringLiteral("Nombre"), claves);
+    for (const QString& v : Anchos)
+        EXPECT_EQ(nombres.value(v), QStringLiteral("Nombre ") + v);
+    const QHash<QString, QString> textos =
+        cn.Busca(datos.base() + QStringLiteral(".largos"), QStringLiteral("Clave"),
+                 QStringLiteral("Texto"), {QStringLiteral("L1")});
+    EXPECT_EQ(textos.value(QStringLiteral("L1")), largo);
 }
 
 } // namespace

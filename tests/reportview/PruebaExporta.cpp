@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -26,6 +27,7 @@ namespace {
 namespace p = motor::propiedad;
 
 const QString Nombre = QStringLiteral("Doña Inés, \"La Güera\"");
+const QString NombreN = QStringLiteral("Ñandú € 😀 Ltda.");
 
 // The rows as stored, and the order the report must print them in.
 struct Tabla {
@@ -43,18 +45,25 @@ Tabla Datos() {
     std::vector<prueba::Movimiento> a2{
         {"A2", "2024-05-01", "12:00:00", "Remisión", "R-2", 1.0 / 3, 0, 0},
         {"A2", "2024-05-02", "12:00:00", "Pago", "P-2", 0, 0, -0.5}};
-    for (auto* cadena : {&c001, &a2}) {
-        double saldo = cadena == &c001 ? 29327.1 : 0.0;
+    // Letters of 2, 3 and 4 bytes in UTF-8 in code, kind and folio; whole amounts and tiny
+    // ones that the shortest general text would write in exponent form.
+    std::vector<prueba::Movimiento> n01{
+        {"ÑÚ01", "2024-05-02", "11:00:00", "Factura €", "Ñ€😀1", 100000, 0, 0},
+        {"ñú01", "2024-05-03", "11:00:00", "Pago 😀", "P😀2", 0, 0, 2e6},
+        {"ÑÚ01", "2024-05-04", "11:00:00", "Devolución", "D3", 0, 1e-9, 0}};
+    for (auto* cadena : {&c001, &a2, &n01}) {
+        double saldo = cadena == &c001 ? 29327.1 : cadena == &n01 ? -941.6100000000047 : 0.0;
         for (prueba::Movimiento& m : *cadena) {
             m.anterior = saldo;
             saldo = saldo + m.ventas - m.devoluciones - m.pagos;
             m.actual = saldo;
         }
     }
-    // Stored: F-1, P-2, R-1, R-2, P,1, D"1; printed: A2's rows, then C001's.
+    // Stored: F-1, P-2, R-1, R-2, D3, P,1, Ñ€😀1, D"1, P😀2; printed: A2's rows, then C001's,
+    // then ÑÚ01's.
     Tabla t;
-    t.filas = {c001[3], a2[1], c001[0], a2[0], c001[1], c001[2]};
-    t.impresas = {3, 1, 2, 4, 5, 0};
+    t.filas = {c001[3], a2[1], c001[0], a2[0], n01[2], c001[1], n01[0], c001[2], n01[1]};
+    t.impresas = {3, 1, 2, 5, 7, 0, 6, 8, 4};
     return t;
 }
 
@@ -63,6 +72,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         datos_.Cliente(QStringLiteral("c001"), Nombre);
+        datos_.Cliente(QStringLiteral("ñú01"), NombreN);
         tabla_ = Datos();
         datos_.Movimientos(tabla_.filas);
         clave_ = datos_
@@ -70,6 +80,11 @@ protected:
                                              "HAVING Cliente='C001'"))
                      .value(0);
         ASSERT_FALSE(clave_.isEmpty());
+        claveN_ = datos_
+                      .Columna(QStringLiteral("SELECT Cliente FROM tmpravesta GROUP BY Cliente "
+                                              "HAVING Cliente='ÑÚ01'"))
+                      .value(0);
+        ASSERT_FALSE(claveN_.isEmpty());
         m_.Propiedad(p::ArchivoReporte, prueba::EscribeMovimientos(dir_.path()));
         m_.Propiedad(p::Conexion, datos_.textoConexion());
         m_.PropiedadIndexada(p::Ubicacion, 0, datos_.base() + QStringLiteral(".tmpravesta"));
@@ -88,11 +103,16 @@ protected:
 
     // Code and name of a stored row's group.
     QString Clave(std::size_t fila) const {
-        return tabla_.filas[fila].cliente.startsWith(QLatin1Char('A')) ? QStringLiteral("A2")
-                                                                       : clave_;
+        const QString& c = tabla_.filas[fila].cliente;
+        return c.startsWith(QLatin1Char('A'))                        ? QStringLiteral("A2")
+               : c.startsWith(QLatin1Char('C'), Qt::CaseInsensitive) ? clave_
+                                                                     : claveN_;
     }
     QString NombreDe(std::size_t fila) const {
-        return tabla_.filas[fila].cliente.startsWith(QLatin1Char('A')) ? QString() : Nombre;
+        const QString& c = tabla_.filas[fila].cliente;
+        return c.startsWith(QLatin1Char('A'))                        ? QString()
+               : c.startsWith(QLatin1Char('C'), Qt::CaseInsensitive) ? Nombre
+                                                                     : NombreN;
     }
     static std::vector<double> Numeros(const prueba::Movimiento& m) {
         return {m.ventas, m.devoluciones, m.pagos, m.anterior, m.actual};
@@ -101,7 +121,7 @@ protected:
     QTemporaryDir dir_;
     prueba::DatosReporte datos_;
     Tabla tabla_;
-    QString clave_;
+    QString clave_, claveN_;
     motor::MotorReporte m_;
 };
 
@@ -152,6 +172,11 @@ TEST_F(Exporta, CsvConCadaNumeroBitABit) {
     EXPECT_TRUE(bytes.contains("\r\n"));
     EXPECT_FALSE(bytes.contains("123,456"));
     EXPECT_TRUE(bytes.contains("123456789.12345678"));
+    // Plain decimal notation, never an exponent.
+    for (const char* numero : {",100000,", ",2000000,", ",0.000000001,", ",-941.6100000000047,"})
+        EXPECT_TRUE(bytes.contains(numero)) << numero;
+    EXPECT_FALSE(bytes.contains("e+"));
+    EXPECT_FALSE(bytes.contains("e-"));
 }
 
 TEST_F(Exporta, LibroConMovimientosYResumen) {
@@ -196,7 +221,7 @@ TEST_F(Exporta, LibroConMovimientosYResumen) {
     const QJsonObject res = hojas[1].toObject();
     EXPECT_EQ(res[QStringLiteral("nombre")].toString(), QStringLiteral("Resumen"));
     const QJsonArray resumen = res[QStringLiteral("filas")].toArray();
-    ASSERT_EQ(resumen.size(), 3);
+    ASSERT_EQ(resumen.size(), 4);
     QStringList titulos;
     for (const QJsonValue v : resumen[0].toArray())
         titulos << v.toString();
@@ -205,8 +230,10 @@ TEST_F(Exporta, LibroConMovimientosYResumen) {
                                     "61 a 90 días", "Más de 90 días", "Anterior al periodo"}));
     // One row per customer, from the rows in printed order.
     std::size_t desde = 0;
-    for (int g = 0; g < 2; ++g) {
-        const std::size_t hasta = g == 0 ? 2 : 6;
+    const QStringList claves{QStringLiteral("A2"), clave_, claveN_};
+    const QStringList nombres{QString(), Nombre, NombreN};
+    for (int g = 0; g < 3; ++g) {
+        const std::size_t hasta = std::array<std::size_t, 3>{2, 6, 9}[std::size_t(g)];
         const prueba::Movimiento& primera = tabla_.filas[tabla_.impresas[desde]];
         const prueba::Movimiento& ultima = tabla_.filas[tabla_.impresas[hasta - 1]];
         double v = 0, d = 0, pa = 0;
@@ -216,7 +243,10 @@ TEST_F(Exporta, LibroConMovimientosYResumen) {
             pa += tabla_.filas[tabla_.impresas[i]].pagos;
         }
         const QJsonArray f = resumen[g + 1].toArray();
-        EXPECT_EQ(f[0].toString(), g == 0 ? QStringLiteral("A2") : clave_);
+        EXPECT_EQ(f[0].toString(), claves[g]);
+        if (g > 0) {
+            EXPECT_EQ(f[1].toString(), nombres[g]);
+        }
         const std::vector<double> esperado{primera.anterior, v, d, pa, ultima.actual};
         for (int c = 0; c < 5; ++c)
             EXPECT_EQ(Quince(f[2 + c].toDouble()), Quince(esperado[std::size_t(c)])) << g << c;

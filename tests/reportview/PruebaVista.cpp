@@ -10,7 +10,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPageLayout>
 #include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -56,12 +59,15 @@ protected:
 
 TEST_F(Vista, UnaCorridaAPantallaAbreLaVistaNoModal) {
     motor::MotorReporte m;
+    m.PonSolicitud({QDate(2026, 11, 1), QDate(2026, 11, 30), QString()});
     Corre(m);
     motor::VistaPrevia* v = m.ultimaVista();
     ASSERT_NE(v, nullptr);
     EXPECT_TRUE(v->isVisible());
     EXPECT_EQ(v->windowModality(), Qt::NonModal);
-    EXPECT_TRUE(v->windowTitle().startsWith(QStringLiteral("Vista previa")));
+    const QString solicitud = QStringLiteral("Del 01/11/2026 al 30/11/2026 · Todos los clientes");
+    EXPECT_EQ(v->windowTitle(),
+              QStringLiteral("Vista previa - Reporte de movimientos de clientes - ") + solicitud);
     QStringList botones;
     for (const QAbstractButton* b : v->findChildren<QAbstractButton*>())
         botones << b->text();
@@ -90,17 +96,22 @@ TEST_F(Vista, UnaCorridaAPantallaAbreLaVistaNoModal) {
     EXPECT_TRUE(t.contains(QStringLiteral("Cliente uno")));
     EXPECT_TRUE(t.contains(QStringLiteral("P-119")));
     EXPECT_TRUE(t.contains(QStringLiteral("Página 1 de %1").arg(v->paginas())));
+    // The request under the title of every page.
+    EXPECT_EQ(t.count(solicitud), v->paginas());
 }
 
 TEST_F(Vista, LaVariableGuardaLoQueSeMuestra) {
     const QString pdf = dir_.filePath(QStringLiteral("demo.pdf"));
     qputenv("QUILTARO_VISTA_PDF", QFile::encodeName(pdf));
     motor::MotorReporte m;
+    m.PonSolicitud({QDate(), QDate(2026, 11, 30), QStringLiteral("C001")});
     Corre(m);
     ASSERT_NE(m.ultimaVista(), nullptr);
     ASSERT_TRUE(QFile::exists(pdf));
-    EXPECT_TRUE(
-        prueba::TextoPdf(pdf).contains(QStringLiteral("Reporte de movimientos de clientes")));
+    const QString t = prueba::TextoPdf(pdf);
+    EXPECT_TRUE(t.contains(QStringLiteral("Reporte de movimientos de clientes")));
+    EXPECT_TRUE(t.contains(QStringLiteral("Desde el inicio al 30/11/2026 · Cliente C001")));
+    EXPECT_TRUE(m.ultimaVista()->windowTitle().endsWith(QStringLiteral(" · Cliente C001")));
 }
 
 TEST_F(Vista, OtraCorridaReemplazaLaVista) {
@@ -188,6 +199,19 @@ TEST_F(Vista, TeclasDePaginaYZoom) {
     EXPECT_DOUBLE_EQ(v->zoom(), ajustado);
 }
 
+TEST_F(Vista, EscapeYCtrlWLaCierran) {
+    motor::MotorReporte m;
+    Corre(m);
+    for (const QKeySequence& teclas :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        motor::VistaPrevia* v = m.ultimaVista();
+        ASSERT_NE(v, nullptr);
+        Activa(v);
+        QTest::keySequence(v, teclas);
+        QTRY_VERIFY_WITH_TIMEOUT(!v->isVisible(), 5000);
+    }
+}
+
 // A key that opens a dialog: its title, and the file the dialog is given (empty: cancel).
 struct Dialogo {
     const char* nombre;
@@ -196,6 +220,7 @@ struct Dialogo {
     const char* titulo;
     const char* archivo;
     std::function<bool(const QString&)> revisa; // what the file must hold
+    QStringList botones;                        // some of its buttons, without their "&"
 };
 
 class VistaDialogo : public Vista, public ::testing::WithParamInterface<Dialogo> {};
@@ -209,6 +234,11 @@ TEST_P(VistaDialogo, AbreSuDialogo) {
     Activa(v);
     const QString ruta = d.archivo[0] ? dir_.filePath(QString::fromUtf8(d.archivo)) : QString();
     QString titulo;
+    QStringList botones;
+    int minima = 0, maxima = 0;
+    bool actual = false;
+    QPageSize::PageSizeId papel = QPageSize::Custom;
+    QPageLayout::Orientation orientacion = QPageLayout::Portrait;
     bool visto = false;
     // The dialog is modal: look at it from the event loop it runs.
     std::function<void()> mira = [&] {
@@ -219,6 +249,16 @@ TEST_P(VistaDialogo, AbreSuDialogo) {
         }
         visto = true;
         titulo = modal->windowTitle();
+        for (const QPushButton* b : modal->findChildren<QPushButton*>())
+            botones << b->text().remove(QLatin1Char('&'));
+        if (auto* impresion = qobject_cast<QPrintDialog*>(modal)) {
+            // It knows the pages, offers the one on screen and opens on the report's paper.
+            minima = impresion->minPage();
+            maxima = impresion->maxPage();
+            actual = impresion->testOption(QAbstractPrintDialog::PrintCurrentPage);
+            papel = impresion->printer()->pageLayout().pageSize().id();
+            orientacion = impresion->printer()->pageLayout().orientation();
+        }
         if (auto* archivo = qobject_cast<QFileDialog*>(modal); archivo && !ruta.isEmpty()) {
             archivo->selectFile(ruta);
             QMetaObject::invokeMethod(archivo, "accept", Qt::QueuedConnection);
@@ -230,6 +270,17 @@ TEST_P(VistaDialogo, AbreSuDialogo) {
     QTest::keyClick(v, d.tecla, d.modificadores);
     QTRY_VERIFY_WITH_TIMEOUT(visto, 5000);
     EXPECT_EQ(titulo, QString::fromUtf8(d.titulo));
+    // Qt's own buttons in Spanish.
+    for (const QString& b : d.botones)
+        EXPECT_TRUE(botones.contains(b))
+            << b.toStdString() << ": " << botones.join(' ').toStdString();
+    if (d.tecla == Qt::Key_P) {
+        EXPECT_EQ(minima, 1);
+        EXPECT_EQ(maxima, v->paginas());
+        EXPECT_TRUE(actual);
+        EXPECT_EQ(papel, QPageSize::Letter);
+        EXPECT_EQ(orientacion, QPageLayout::Landscape);
+    }
     if (!ruta.isEmpty()) {
         // A mnemonic clicks its button from the event loop: the file comes after the dialog.
         QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget() && QFileInfo(ruta).size() > 0,
@@ -242,15 +293,36 @@ TEST_P(VistaDialogo, AbreSuDialogo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Teclas, VistaDialogo,
-    ::testing::Values(
-        Dialogo{"ctrlSGuardaPdf", Qt::Key_S, Qt::ControlModifier, "Guardar PDF", "a.pdf",
-                [](const QString& t) { return t.startsWith(QStringLiteral("%PDF")); }},
-        Dialogo{"altEExportaExcel", Qt::Key_E, Qt::AltModifier, "Exportar Excel", "a.xlsx",
-                [](const QString& t) { return t.startsWith(QStringLiteral("PK")); }},
-        Dialogo{"altCExportaCsv", Qt::Key_C, Qt::AltModifier, "Exportar CSV", "a.csv",
-                [](const QString& t) { return t.contains(QStringLiteral("P-119")); }},
-        Dialogo{"ctrlPImprime", Qt::Key_P, Qt::ControlModifier, "Print", "", {}},
-        Dialogo{"altTEstados", Qt::Key_T, Qt::AltModifier, "Estados de cuenta", "", {}}),
+    ::testing::Values(Dialogo{"ctrlSGuardaPdf",
+                              Qt::Key_S,
+                              Qt::ControlModifier,
+                              "Guardar PDF",
+                              "a.pdf",
+                              [](const QString& t) { return t.startsWith(QStringLiteral("%PDF")); },
+                              {"Guardar", "Cancelar"}},
+                      Dialogo{"altEExportaExcel",
+                              Qt::Key_E,
+                              Qt::AltModifier,
+                              "Exportar Excel",
+                              "a.xlsx",
+                              [](const QString& t) { return t.startsWith(QStringLiteral("PK")); },
+                              {}},
+                      Dialogo{"altCExportaCsv",
+                              Qt::Key_C,
+                              Qt::AltModifier,
+                              "Exportar CSV",
+                              "a.csv",
+                              [](const QString& t) { return t.contains(QStringLiteral("P-119")); },
+                              {}},
+                      Dialogo{"ctrlPImprime",
+                              Qt::Key_P,
+                              Qt::ControlModifier,
+                              "Imprimir",
+                              "",
+                              {},
+                              {"Imprimir", "Cancelar"}},
+                      Dialogo{"altTEstados", Qt::Key_T, Qt::AltModifier, "Estados de cuenta", "",
+                              {}, {}}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST_F(Vista, MuestraLasPaginasMientrasPrepara) {
