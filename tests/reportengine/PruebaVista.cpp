@@ -4,10 +4,13 @@
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/MotorReporte.h"
 #include "reportengine/VistaPrevia.h"
+#include "tests/support/EntornoPrueba.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -208,30 +211,43 @@ TEST_P(VistaDialogo, AbreSuDialogo) {
     const QString ruta = d.archivo[0] ? dir_.filePath(QString::fromUtf8(d.archivo)) : QString();
     QString titulo;
     bool visto = false;
-    // The dialog is modal: look at it from the event loop it runs.
-    std::function<void()> mira = [&] {
+    // The dialog is modal: look at it from the event loop it runs. The timer ends with the test.
+    QTimer mira;
+    mira.setInterval(20);
+    QObject::connect(&mira, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            QTimer::singleShot(20, mira);
+        if (!modal)
             return;
-        }
+        mira.stop();
         visto = true;
         titulo = modal->windowTitle();
         if (auto* archivo = qobject_cast<QFileDialog*>(modal); archivo && !ruta.isEmpty()) {
-            archivo->selectFile(ruta);
+            // Typed into the name box, as a user does: selectFile() leaves the box alone once
+            // it has the focus, which it takes when the dialog becomes active.
+            auto* nombre = archivo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!nombre) {
+                ADD_FAILURE() << "the file dialog has no name box";
+                archivo->reject();
+                return;
+            }
+            nombre->setText(ruta);
             QMetaObject::invokeMethod(archivo, "accept", Qt::QueuedConnection);
         } else if (auto* dialogo = qobject_cast<QDialog*>(modal)) {
             dialogo->reject();
         }
-    };
-    QTimer::singleShot(0, mira);
+    });
+    mira.start();
     QTest::keyClick(v, d.tecla, d.modificadores);
-    QTRY_VERIFY_WITH_TIMEOUT(visto, 5000);
+    // A button's mnemonic clicks it from a timer, and the dialog closes from a queued call: wait
+    // until it is gone and the file is in place (it appears only whole).
+    QTRY_VERIFY_WITH_TIMEOUT(visto && !QApplication::activeModalWidget() &&
+                                 (ruta.isEmpty() || QFile::exists(ruta)),
+                             60000);
     EXPECT_EQ(titulo, QString::fromUtf8(d.titulo));
     if (!ruta.isEmpty()) {
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << ruta.toStdString();
-        EXPECT_TRUE(d.revisa(QString::fromUtf8(f.readAll()))) << d.nombre;
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{QString::fromUtf8(d.archivo), QStringLiteral("quiltaro.rpt")}));
+        EXPECT_TRUE(d.revisa(QString::fromUtf8(prueba::LeeArchivo(ruta)))) << d.nombre;
     }
 }
 
