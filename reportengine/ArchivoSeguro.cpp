@@ -112,6 +112,7 @@ ArchivoSeguro::ArchivoSeguro(const QString& ruta) : ruta_(ruta) {
 
     // A hidden name of its own in the same folder, so the rename stays within one disk.
     for (int intento = 0; intento < 16; ++intento) {
+        // Up to six letters and digits: 36^6 names.
         const QString marca =
             QString::number(QRandomGenerator::global()->generate64() % 2176782336u, 36);
         const QString nombre =
