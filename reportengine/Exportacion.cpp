@@ -1,15 +1,11 @@
 #include "reportengine/Exportacion.h"
 
-#include "reportengine/ErroresMotor.h"
+#include "reportengine/ArchivoSeguro.h"
 
 #include <QDate>
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <QFile>
+#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <filesystem>
 #include <xlsxwriter.h>
 
 namespace motor {
@@ -107,11 +103,6 @@ Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos,
     return h;
 }
 
-ErrorMotor NoSeEscribe(const QString& ruta, const QString& motivo) {
-    return ErrorMotor(errores::ErrorSalida,
-                      QStringLiteral("No se puede escribir «%1»: %2").arg(ruta, motivo));
-}
-
 // Text for libxlsxwriter, which takes UTF-8; kept alive while the workbook is written.
 class Textos {
 public:
@@ -207,19 +198,12 @@ std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno&
 }
 
 void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta) {
-    if (ruta.isEmpty())
-        throw NoSeEscribe(ruta, QStringLiteral("no se dio el nombre del archivo."));
-    const QFileInfo destino(ruta);
-    // Written beside the target, then put in its place, so a failure leaves the old file.
-    QTemporaryFile temporal(destino.absolutePath() + QStringLiteral("/.quiltaro-XXXXXX.xlsx"));
-    if (!temporal.open())
-        throw NoSeEscribe(ruta, temporal.errorString());
-    temporal.close();
-    const QByteArray nombre = QFile::encodeName(temporal.fileName());
+    ArchivoSeguro archivo(ruta);
+    const QByteArray nombre = QFile::encodeName(archivo.RutaTemporal());
     {
         Libro libro(nombre);
         if (!libro.get())
-            throw NoSeEscribe(ruta, QStringLiteral("no se pudo crear el libro."));
+            throw archivo.Error(QStringLiteral("no se pudo crear el libro."));
         Textos texto;
         lxw_format* titulo = workbook_add_format(libro.get());
         format_set_bold(titulo);
@@ -231,19 +215,21 @@ void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta) {
             for (const Hoja& h : hojas)
                 EscribeHoja(libro.get(), h, texto, titulo, numero, fecha);
         } catch (const std::runtime_error&) {
-            throw NoSeEscribe(ruta, QStringLiteral("no se pudo crear una hoja."));
+            throw archivo.Error(QStringLiteral("no se pudo crear una hoja."));
         }
+        errno = 0;
         const lxw_error e = libro.Cierra();
+        // The file errors leave the system's reason in errno (a full disk, mostly).
+        const int sistema = errno;
+        const bool deArchivo = e == LXW_ERROR_CREATING_XLSX_FILE ||
+                               e == LXW_ERROR_CREATING_TMPFILE ||
+                               e == LXW_ERROR_ZIP_FILE_OPERATION || e == LXW_ERROR_ZIP_FILE_ADD ||
+                               e == LXW_ERROR_ZIP_CLOSE;
         if (e != LXW_NO_ERROR)
-            throw NoSeEscribe(ruta, QString::fromUtf8(lxw_strerror(e)));
+            throw deArchivo && sistema != 0 ? archivo.Error(sistema)
+                                            : archivo.Error(QString::fromUtf8(lxw_strerror(e)));
     }
-    std::error_code error;
-    std::filesystem::rename(nombre.constData(), QFile::encodeName(ruta).constData(), error);
-    if (error)
-        throw NoSeEscribe(ruta, QString::fromLocal8Bit(error.message().c_str()));
-    temporal.setAutoRemove(false);
-    QFile::setPermissions(ruta, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                    QFile::ReadOther);
+    archivo.Confirma();
 }
 
 QString CampoCsv(const QString& texto) {
@@ -264,15 +250,14 @@ QString NumeroCsv(double valor) {
 }
 
 void EscribeCsv(const Hoja& h, const QString& ruta) {
-    QSaveFile archivo(ruta);
-    if (ruta.isEmpty() || !archivo.open(QIODevice::WriteOnly))
-        throw NoSeEscribe(ruta, archivo.errorString());
+    ArchivoSeguro archivo(ruta);
+    QIODevice& salida = archivo.Dispositivo();
     QByteArray bloque("\xEF\xBB\xBF");
     auto linea = [&](const QStringList& campos) {
         bloque += campos.join(QLatin1Char(',')).toUtf8();
         bloque += "\r\n";
         if (bloque.size() > (1 << 20)) {
-            archivo.write(bloque);
+            salida.write(bloque);
             bloque.clear();
         }
     };
@@ -289,9 +274,8 @@ void EscribeCsv(const Hoja& h, const QString& ruta) {
         }
         linea(campos);
     }
-    archivo.write(bloque);
-    if (!archivo.commit())
-        throw NoSeEscribe(ruta, archivo.errorString());
+    salida.write(bloque);
+    archivo.Confirma();
 }
 
 } // namespace motor

@@ -411,8 +411,8 @@ Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDate
                     const Avance& avance, const QString& solicitud) {
     Encargo encargo;
     encargo.subtitulo = solicitud;
-    return Renderiza(datos, diseno, CalculaCuentas(datos, diseno, impreso.date()), impreso,
-                     encargo, avance);
+    return Renderiza(datos, diseno, CalculaCuentas(datos, diseno, impreso.date()), impreso, encargo,
+                     avance);
 }
 
 } // namespace motor

@@ -12,20 +12,22 @@ demo="$build/demo-run"
 servidor="$build/demo-server"
 
 if [[ ${1:-} == --dentro ]]; then
-    # Runs inside Xvfb: drive the window with xdotool.
-    espera() { timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -1; }
+    # Runs inside Xvfb: drive the window with xdotool. Keys go to the focused window and the
+    # program takes them in order, so each step waits only for the window it types into.
+    espera() { timeout 120 xdotool search --sync --onlyvisible --name "$1" | head -1; }
     ODBCINI="$demo/odbc.ini" "$demo/instalacion/quiltaro" >"$demo/quiltaro.log" 2>&1 &
     programa=$!
     trap 'kill $programa 2>/dev/null || true' EXIT
     ventana=$(espera "Reporte de movimientos de clientes")
     xdotool windowfocus --sync "$ventana"
-    sleep 0.5
     xdotool key --delay 60 ctrl+a
     xdotool type --delay 60 "$DEMO_DESDE"
     xdotool key Tab ctrl+a
     xdotool type --delay 60 "$DEMO_HASTA"
     xdotool key Tab
     xdotool type --delay 120 "$DEMO_CLIENTE"
+    # Only for the picture: the customer's name, looked up as the code is typed, has no signal
+    # outside the window.
     sleep 1
     import -window "$ventana" "$demo/ventana.png"
     xdotool key alt+i
@@ -33,31 +35,36 @@ if [[ ${1:-} == --dentro ]]; then
     # No window manager: put the preview below the window so the screenshot shows both.
     xdotool windowmove "$vista" 0 360 windowsize "$vista" 1024 408
     xdotool windowfocus --sync "$vista"
+    # Only for the picture: the preview repaints at its new size.
     sleep 1
     import -window root "$demo/pantalla.png"
     xdotool key alt+g
     dialogo=$(espera "Guardar PDF")
     xdotool windowfocus --sync "$dialogo"
-    sleep 0.5
     xdotool key ctrl+a
     xdotool type --delay 20 "$demo/reporte.pdf"
     xdotool key Return
-    for _ in $(seq 1 100); do [[ -s $demo/reporte.pdf ]] && break; sleep 0.2; done
-    [[ -s $demo/reporte.pdf ]] || { echo "demo: the PDF was not saved" >&2; exit 1; }
-    # The statement of the same request, in a folder of its own.
+    # The program writes the PDF beside its place and renames it there only when it is whole,
+    # so the file's name appearing is the end of the write.
+    if ! timeout 120 bash -c 'until [[ -e $0 ]]; do sleep 0.1; done' "$demo/reporte.pdf"; then
+        echo "demo: the PDF was not saved" >&2
+        exit 1
+    fi
+    # The statement of the same request, in a folder of its own. The index is written after
+    # every statement, and like them appears only whole.
     mkdir -p "$demo/estados"
     xdotool windowfocus --sync "$vista"
-    sleep 0.5
     xdotool key alt+t
     dialogo=$(espera "Estados de cuenta")
     xdotool windowfocus --sync "$dialogo"
-    sleep 0.5
     xdotool key ctrl+a
     xdotool type --delay 20 "$demo/estados"
     xdotool key Return
     indice="$demo/estados/Estados de cuenta.csv"
-    for _ in $(seq 1 100); do [[ -s $indice ]] && break; sleep 0.2; done
-    [[ -s $indice ]] || { echo "demo: the statements were not written" >&2; exit 1; }
+    if ! timeout 120 bash -c 'until [[ -e $0 ]]; do sleep 0.1; done' "$indice"; then
+        echo "demo: the statements were not written" >&2
+        exit 1
+    fi
     # Close the message that tells where they went.
     if aviso=$(espera "Estados de cuenta"); then
         xdotool windowfocus --sync "$aviso" key Return || true

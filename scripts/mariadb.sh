@@ -84,8 +84,9 @@ arranca() {
             --user="$(id -un)" --log-error="$log" --skip-log-bin --max-connections=300 \
             --local-infile=1 "${modo_sql[@]}" >/dev/null 2>&1 &
         local pid=$!
-        local espera
-        for espera in $(seq 1 150); do
+        # Two minutes at most: a loaded machine can take long to start it.
+        local hasta=$((SECONDS + 120))
+        while ((SECONDS < hasta)); do
             if responde; then break; fi
             if ! kill -0 "$pid" 2>/dev/null; then break; fi
             sleep 0.1
@@ -132,8 +133,8 @@ detiene() {
         if responde; then
             mariadb-admin --no-defaults --socket="$socket" -uroot shutdown >/dev/null 2>&1 || true
         fi
-        local espera
-        for espera in $(seq 1 100); do
+        local hasta=$((SECONDS + 60))
+        while ((SECONDS < hasta)); do
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.1
         done

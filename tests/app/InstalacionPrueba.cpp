@@ -88,12 +88,8 @@ unsigned PuertoCerrado() {
 }
 
 bool EsperaHasta(const std::function<bool()>& condicion) {
-    for (int vuelta = 0; vuelta < 500; ++vuelta) {
-        if (condicion())
-            return true;
-        QTest::qWait(10);
-    }
-    return condicion();
+    // A minute at most, against a hang; a loaded machine may take seconds.
+    return QTest::qWaitFor(condicion, 60000);
 }
 
 } // namespace prueba

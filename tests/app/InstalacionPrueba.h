@@ -46,7 +46,7 @@ public:
     std::vector<qm::Mensaje> mensajes;
 };
 
-// Lets the event loop run until the condition holds or about five seconds pass.
+// Lets the event loop run until the condition holds (a minute at most, against a hang).
 bool EsperaHasta(const std::function<bool()>& condicion);
 
 } // namespace prueba

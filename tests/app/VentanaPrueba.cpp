@@ -26,8 +26,8 @@ bool VentanaPrueba::AbreVentana(const InstalacionPrueba& donde) {
 }
 
 void VentanaPrueba::CierraVentana() {
+    // The window's shutdown runs inside close(): nothing is left to wait for.
     ventana->close();
-    QTest::qWait(20);
 }
 
 QWidget* VentanaPrueba::Foco() const {

@@ -27,7 +27,8 @@ falla_con() {
     "$tmp/programa/quiltaro" &
     local pid=$!
     local caja
-    caja=$(timeout 30 xdotool search --sync --name "^${titulo}\$" | head -1) || {
+    # Visible, so that the Return below reaches a mapped box.
+    caja=$(timeout 120 xdotool search --sync --onlyvisible --name "^${titulo}\$" | head -1) || {
         kill "$pid" 2>/dev/null
         echo "FAIL: no box titled $titulo" >&2
         exit 1
@@ -39,7 +40,7 @@ falla_con() {
     xdotool windowfocus --sync "$caja" 2>/dev/null || true
     xdotool key Return
     local estado=0
-    timeout 30 tail --pid="$pid" -f /dev/null || { echo "FAIL: still running" >&2; exit 1; }
+    timeout 120 tail --pid="$pid" -f /dev/null || { echo "FAIL: still running" >&2; exit 1; }
     wait "$pid" || estado=$?
     if [[ $estado -eq 0 ]]; then
         echo "FAIL: exit status 0 after a failed start ($titulo)" >&2

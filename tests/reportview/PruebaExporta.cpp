@@ -16,11 +16,17 @@
 #include <QTemporaryDir>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -262,30 +268,152 @@ TEST_F(Exporta, LibroConMovimientosYResumen) {
     }
 }
 
-TEST_F(Exporta, CarpetaQueNoExisteEsErrorDeSalida) {
-    for (const bool xlsx : {true, false}) {
-        const QString ruta = dir_.filePath(QStringLiteral("no/hay/reporte.") +
-                                           (xlsx ? QStringLiteral("xlsx") : QStringLiteral("csv")));
-        try {
-            if (xlsx)
-                m_.ultimaVista()->ExportaXlsx(ruta);
-            else
-                m_.ultimaVista()->ExportaCsv(ruta);
-            ADD_FAILURE() << "sin error " << xlsx;
-        } catch (const motor::ErrorMotor& e) {
-            EXPECT_EQ(e.numero(), motor::errores::ErrorSalida);
+// A disk of its own, 256 KiB of memory (tmpfs), mounted for a while and unmounted whatever
+// happens. Mounting needs root, as the test runs in CI; elsewhere the test fails, it is not
+// skipped.
+class DiscoChico {
+public:
+    DiscoChico() {
+        if (::geteuid() != 0) {
+            error_ = "mounting the small disk needs root (run the tests as root)";
+            return;
+        }
+        if (::mount("tmpfs", Ruta().constData(), "tmpfs", 0, "size=256k") != 0)
+            error_ = std::string("mount tmpfs: ") + std::strerror(errno);
+        else
+            montado_ = true;
+    }
+    ~DiscoChico() {
+        if (montado_)
+            ::umount2(Ruta().constData(), MNT_DETACH);
+    }
+    DiscoChico(const DiscoChico&) = delete;
+    DiscoChico& operator=(const DiscoChico&) = delete;
+
+    bool montado() const { return montado_; }
+    const std::string& error() const { return error_; }
+    QString carpeta() const { return dir_.path(); }
+    bool SoloLectura() {
+        return ::mount("tmpfs", Ruta().constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=256k") ==
+               0;
+    }
+    // Takes every free block with one more file.
+    void Llena() {
+        QFile relleno(dir_.filePath(QStringLiteral("relleno")));
+        ASSERT_TRUE(relleno.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray bloque(4096, 'r');
+        while (relleno.write(bloque) == bloque.size()) {
         }
     }
+
+private:
+    QByteArray Ruta() const { return QFile::encodeName(dir_.path()); }
+
+    QTemporaryDir dir_;
+    bool montado_ = false;
+    std::string error_;
+};
+
+enum class Caso { Reemplaza, Nuevo, DiscoLleno, SinCarpeta, SoloLectura, EsCarpeta };
+
+struct Salida {
+    const char* extension;
+    std::function<void(motor::VistaPrevia&, const QString&)> escribe;
+};
+
+struct stat Estado(const QString& ruta) {
+    struct stat s {};
+    ::stat(QFile::encodeName(ruta).constData(), &s);
+    return s;
+}
+ino_t Nodo(const QString& ruta) {
+    return Estado(ruta).st_ino;
+}
+mode_t Modo(const QString& ruta) {
+    return Estado(ruta).st_mode & 0777;
 }
 
-TEST_F(Exporta, UnLibroQueNoSePuedePonerEnSuLugarDejaLoQueHabia) {
-    // The name is taken by a folder: the export fails and leaves the folder and no scraps.
-    const QString ruta = dir_.filePath(QStringLiteral("reporte.xlsx"));
-    ASSERT_TRUE(QDir().mkpath(ruta + QStringLiteral("/dentro")));
-    EXPECT_THROW(m_.ultimaVista()->ExportaXlsx(ruta), motor::ErrorMotor);
-    EXPECT_TRUE(QFileInfo(ruta + QStringLiteral("/dentro")).isDir());
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("quiltaro.rpt")});
+QStringList Contenido(const QString& carpeta) {
+    return QDir(carpeta).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                   QDir::Name);
+}
+
+// Every file of the preview goes through the safe writer: a success replaces the older file in
+// one rename; a failure names the file, leaves the older one byte for byte and no scratch file.
+TEST_F(Exporta, CadaArchivoSeEscribeEnteroONoSeToca) {
+    const std::vector<Salida> salidas{
+        {"pdf", [](motor::VistaPrevia& v, const QString& r) { v.GuardaPdf(r); }},
+        {"xlsx", [](motor::VistaPrevia& v, const QString& r) { v.ExportaXlsx(r); }},
+        {"csv", [](motor::VistaPrevia& v, const QString& r) { v.ExportaCsv(r); }}};
+    const std::vector<std::pair<Caso, const char*>> casos{
+        {Caso::Reemplaza, ""},
+        {Caso::Nuevo, ""},
+        {Caso::DiscoLleno, "no queda espacio en el disco"},
+        {Caso::SinCarpeta, "no existe"},
+        {Caso::SoloLectura, "solo lectura"},
+        {Caso::EsCarpeta, "ya hay una carpeta con ese nombre"}};
+    const QByteArray anterior = QByteArray("el reporte de ayer\n").repeated(500);
+    const mode_t mascara = ::umask(022);
+    ::umask(mascara);
+    for (const Salida& salida : salidas) {
+        for (const auto& [caso, motivo] : casos) {
+            SCOPED_TRACE(std::string(salida.extension) + " caso " + std::to_string(int(caso)));
+            DiscoChico disco;
+            ASSERT_TRUE(disco.montado()) << disco.error();
+            const QString nombre = QStringLiteral("reporte.") + QLatin1String(salida.extension);
+            const QString carpeta = caso == Caso::SinCarpeta
+                                        ? disco.carpeta() + QStringLiteral("/no/hay")
+                                        : disco.carpeta();
+            const QString ruta = carpeta + QLatin1Char('/') + nombre;
+            if (caso == Caso::EsCarpeta) {
+                ASSERT_TRUE(QDir().mkpath(ruta + QStringLiteral("/dentro")));
+            } else if (caso != Caso::Nuevo && caso != Caso::SinCarpeta) {
+                prueba::EscribeArchivo(ruta, anterior);
+                ASSERT_TRUE(QFile::setPermissions(ruta, QFile::ReadOwner | QFile::WriteOwner |
+                                                            QFile::ReadGroup));
+            }
+            if (caso == Caso::DiscoLleno)
+                disco.Llena();
+            if (caso == Caso::SoloLectura) {
+                ASSERT_TRUE(disco.SoloLectura());
+            }
+            const QStringList antes = Contenido(disco.carpeta());
+            const ino_t nodo = Nodo(ruta);
+
+            if (*motivo) {
+                try {
+                    salida.escribe(*m_.ultimaVista(), ruta);
+                    ADD_FAILURE() << "sin error";
+                } catch (const motor::ErrorMotor& e) {
+                    EXPECT_EQ(e.numero(), motor::errores::ErrorSalida);
+                    EXPECT_TRUE(e.descripcion().contains(ruta)) << e.what();
+                    EXPECT_TRUE(e.descripcion().contains(QString::fromUtf8(motivo))) << e.what();
+                }
+                EXPECT_EQ(Contenido(disco.carpeta()), antes);
+                if (caso == Caso::EsCarpeta) {
+                    EXPECT_TRUE(QFileInfo(ruta + QStringLiteral("/dentro")).isDir());
+                } else if (caso != Caso::SinCarpeta) {
+                    EXPECT_EQ(prueba::LeeArchivo(ruta), anterior);
+                }
+                continue;
+            }
+
+            salida.escribe(*m_.ultimaVista(), ruta);
+            EXPECT_EQ(Contenido(disco.carpeta()), QStringList{nombre});
+            EXPECT_NE(Nodo(ruta), nodo); // a new file put in place, not the old one rewritten
+            EXPECT_EQ(Modo(ruta), caso == Caso::Nuevo ? 0666 & ~mascara : 0640);
+            if (salida.extension == std::string("pdf")) {
+                EXPECT_TRUE(prueba::LeeArchivo(ruta).trimmed().endsWith("%%EOF"));
+                EXPECT_TRUE(prueba::TextoPdf(ruta).contains(
+                    QStringLiteral("Reporte de movimientos de clientes")));
+            } else if (salida.extension == std::string("xlsx")) {
+                EXPECT_EQ(Lee("xlsx", ruta)[QStringLiteral("hojas")].toArray().size(), 2);
+            } else {
+                EXPECT_EQ(Lee("csv", ruta)[QStringLiteral("filas")].toArray().size(),
+                          qsizetype(tabla_.filas.size() + 1));
+            }
+        }
+    }
 }
 
 } // namespace

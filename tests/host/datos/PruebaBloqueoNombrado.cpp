@@ -41,6 +41,21 @@ bool Esperando(qm::Conexion& cn, const QString& nombre, int sesiones) {
     return false;
 }
 
+// Waits (at most a minute, against a hang) until the server has ended that session: KILL
+// returns before the killed session lets go of what it holds.
+bool Terminada(qm::Conexion& cn, long long id) {
+    for (int i = 0; i < 6000; ++i) {
+        if (cn.Consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
+                                       "WHERE ID = %1")
+                            .arg(id))
+                .Valor(0)
+                .toLongLong() == 0)
+            return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
 int Letras(const QString& texto) {
     return int(texto.toUcs4().size());
 }
@@ -108,9 +123,11 @@ TEST(BloqueoNombrado, SePierdeConLaSesion) {
     const QString nombre = Nombre("perdido");
     qm::BloqueoNombrado deA(a, nombre, 0s);
     ASSERT_TRUE(deA.tomado());
-    b.Execute(QStringLiteral("KILL CONNECTION %1").arg(IdSesion(a)));
+    const long long id = IdSesion(a);
+    b.Execute(QStringLiteral("KILL CONNECTION %1").arg(id));
     // The connection opens again by itself; the new session holds nothing.
     EXPECT_FALSE(deA.Vigente());
+    ASSERT_TRUE(Terminada(b, id));
     const qm::BloqueoNombrado deB(b, nombre, 0s);
     EXPECT_TRUE(deB.tomado());
 }
