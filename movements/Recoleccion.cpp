@@ -1,7 +1,7 @@
 #include "movements/Recoleccion.h"
 
+#include "host/ModoSesion.h"
 #include "host/Recordset.h"
-#include "movements/ModoSesion.h"
 
 #include <optional>
 
@@ -113,8 +113,8 @@ void Recolecta(qm::Conexion& cn, const TablasTemporales& t, const Fuentes& fuent
     const std::vector<Fuente> lista = FuentesDe(fuentes);
     std::optional<qm::Error> fallo;
     {
-        ModoSesion modo(cn);
-        modo.Pon(PorFilas(modo.original()));
+        qm::ModoSesion modo(cn);
+        modo.Pon(qm::PorFilas(modo.original()));
         try {
             for (const Fuente& f : lista) {
                 cSQL = f.expresion;

@@ -1,9 +1,9 @@
 #include "movements/Saldos.h"
 
 #include "host/Error.h"
+#include "host/Lote.h"
+#include "host/Preparada.h"
 #include "host/Recordset.h"
-#include "movements/Lote.h"
-#include "movements/Preparada.h"
 
 #include <QDate>
 #include <algorithm>
@@ -67,11 +67,11 @@ std::unordered_map<QByteArray, int> MapaDeGrupos(qm::Conexion& cn, const TablasT
 // together), Fecha, Hora, order of addition. Only what the arithmetic needs stays in memory.
 Recorrido LeeRecorrido(qm::Conexion& cn, const TablasTemporales& t, const qm::libQMCM& libQMCM) {
     const std::unordered_map<QByteArray, int> mapa = MapaDeGrupos(cn, t);
-    using T = Preparada::Tipo;
-    Preparada rs(cn,
-                 "SELECT qm_orden, Cliente, Fecha, Ventas, Devoluciones, Pagos FROM " +
-                     t.movimientos + " ORDER BY Cliente, Fecha, Hora, qm_orden",
-                 {T::Entero, T::Texto, T::Texto, T::Doble, T::Doble, T::Doble});
+    using T = qm::Preparada::Tipo;
+    qm::Preparada rs(cn,
+                     "SELECT qm_orden, Cliente, Fecha, Ventas, Devoluciones, Pagos FROM " +
+                         t.movimientos + " ORDER BY Cliente, Fecha, Hora, qm_orden",
+                     {T::Entero, T::Texto, T::Texto, T::Doble, T::Doble, T::Doble});
     Recorrido r;
     QByteArray codigo;
     int grupo = -1;
@@ -126,8 +126,8 @@ void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::
                           expresion + ")";
             tamano += partes.back().size();
         }
-        using T = Preparada::Tipo;
-        Preparada rs(cn, partes.join(" UNION ALL "), {T::Entero, T::Doble});
+        using T = qm::Preparada::Tipo;
+        qm::Preparada rs(cn, partes.join(" UNION ALL "), {T::Entero, T::Doble});
         while (rs.Siguiente()) {
             Grupo& g = grupos[static_cast<std::size_t>(rs.Entero(0))];
             g.hallado = true;
@@ -157,7 +157,7 @@ void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos, qsizetype tam
 std::optional<std::size_t> EscribeSaldos(qm::Conexion& cn, const TablasTemporales& t,
                                          const Recorrido& r, qsizetype tamanoLote) {
     std::optional<std::size_t> nulo;
-    LoteTriples lote(cn, t.saldos, static_cast<std::size_t>(tamanoLote));
+    qm::LoteTriples lote(cn, t.saldos, static_cast<std::size_t>(tamanoLote));
     for (std::size_t g = 0; g < r.grupos.size(); ++g) {
         if (!nulo && !r.grupos[g].inicial)
             nulo = g;

@@ -1,11 +1,11 @@
-#include "movements/Preparada.h"
+#include "host/Preparada.h"
 
 #include "host/Error.h"
 
 #include <algorithm>
 #include <mysql.h>
 
-namespace movimientos {
+namespace qm {
 
 namespace {
 
@@ -133,4 +133,4 @@ const QByteArray& Preparada::Texto(int columna) const {
     return d_->textos[static_cast<std::size_t>(columna)];
 }
 
-} // namespace movimientos
+} // namespace qm

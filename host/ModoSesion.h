@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace movimientos {
+namespace qm {
 
 // Holds a session's sql_mode for a while: Pon changes it, and the exact mode read at the start
 // comes back when this goes, on failure too.
@@ -37,4 +37,4 @@ QString PorFilas(const QString& modo);
 // True when the mode makes a statement fail on a value a column refuses.
 bool EsEstricto(const QString& modo);
 
-} // namespace movimientos
+} // namespace qm

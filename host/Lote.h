@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-namespace movimientos {
+namespace qm {
 
 // Rows of (integer, double, double) added to a table through a prepared multi-row INSERT: the
 // values travel in binary, exact and without any text to parse, many rows to an execution.
@@ -26,4 +26,4 @@ private:
     std::unique_ptr<Datos> d_;
 };
 
-} // namespace movimientos
+} // namespace qm

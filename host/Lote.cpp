@@ -1,4 +1,4 @@
-#include "movements/Lote.h"
+#include "host/Lote.h"
 
 #include "host/Error.h"
 
@@ -7,7 +7,7 @@
 #include <mysql.h>
 #include <vector>
 
-namespace movimientos {
+namespace qm {
 
 namespace {
 
@@ -95,4 +95,4 @@ void LoteTriples::Termina() {
     d_->filas = 0;
 }
 
-} // namespace movimientos
+} // namespace qm
