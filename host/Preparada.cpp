@@ -1,27 +1,16 @@
 #include "host/Preparada.h"
 
 #include "host/Error.h"
+#include "host/ErrorMysql.h"
+#include "host/Sentencia.h"
 
 #include <algorithm>
 #include <mysql.h>
 
 namespace qm {
 
-namespace {
-
-struct CierraSentencia {
-    void operator()(MYSQL_STMT* s) const { mysql_stmt_close(s); }
-};
-
-qm::Error FalloDe(MYSQL_STMT* s) {
-    return qm::Error(static_cast<long>(mysql_stmt_errno(s)),
-                     QString::fromUtf8(mysql_stmt_error(s)));
-}
-
-} // namespace
-
 struct Preparada::Datos {
-    std::unique_ptr<MYSQL_STMT, CierraSentencia> sentencia;
+    Sentencia sentencia;
     std::vector<Tipo> tipos;
     std::vector<MYSQL_BIND> enlaces;
     std::vector<long long> enteros;
@@ -35,15 +24,8 @@ struct Preparada::Datos {
 
 Preparada::Preparada(qm::Conexion& cn, const QString& sql, std::vector<Tipo> tipos)
     : d_(std::make_unique<Datos>()) {
-    cn.Anuncia(sql);
-    MYSQL* m = cn.nativo();
-    d_->sentencia.reset(mysql_stmt_init(m));
-    if (!d_->sentencia)
-        throw qm::Error(static_cast<long>(mysql_errno(m)), QString::fromUtf8(mysql_error(m)));
+    d_->sentencia = PreparaSentencia(cn, sql);
     MYSQL_STMT* s = d_->sentencia.get();
-    const QByteArray texto = sql.toUtf8();
-    if (mysql_stmt_prepare(s, texto.constData(), static_cast<unsigned long>(texto.size())) != 0)
-        throw FalloDe(s);
     const std::size_t n = tipos.size();
     if (mysql_stmt_field_count(s) != n)
         throw qm::Error(qm::errores::ArgumentoInvalido,

@@ -1,5 +1,6 @@
 #include "movements/Recoleccion.h"
 
+#include "host/ErrorMysql.h"
 #include "host/ModoSesion.h"
 #include "host/Recordset.h"
 
@@ -121,7 +122,7 @@ void Recolecta(qm::Conexion& cn, const TablasTemporales& t, const Fuentes& fuent
                 cn.Execute(f.Inserta(t.movimientos));
             }
         } catch (const qm::Error& e) {
-            if (SesionPerdida(e))
+            if (qm::SesionPerdida(e))
                 throw;
             fallo = e;
         }

@@ -4,6 +4,7 @@
 #include "host/Lote.h"
 #include "host/Preparada.h"
 #include "host/Recordset.h"
+#include "host/VariableDeSesion.h"
 
 #include <QDate>
 #include <algorithm>
@@ -52,7 +53,8 @@ struct Recorrido {
 // Each distinct code (its bytes as the connection receives them) to its group, from the
 // server's GROUP BY over the collected codes, which compares them under tmpravesta's collation.
 std::unordered_map<QByteArray, int> MapaDeGrupos(qm::Conexion& cn, const TablasTemporales& t) {
-    VariableDeSesion largo(cn, QStringLiteral("group_concat_max_len"), QStringLiteral("1048576"));
+    qm::VariableDeSesion largo(cn, QStringLiteral("group_concat_max_len"),
+                               QStringLiteral("1048576"));
     qm::Recordset rs =
         cn.Consulta("SELECT GROUP_CONCAT(DISTINCT HEX(CONVERT(Cliente USING utf8mb4))) FROM " +
                     t.movimientos + " GROUP BY Cliente");

@@ -1,6 +1,7 @@
 #include "movements/TablasTemporales.h"
 
 #include "host/Error.h"
+#include "host/ErrorMysql.h"
 #include "host/Recordset.h"
 
 namespace movimientos {
@@ -32,26 +33,6 @@ QString Definicion(const qm::Recordset& c, qm::Conexion& cn, bool conDefecto) {
 
 } // namespace
 
-VariableDeSesion::VariableDeSesion(qm::Conexion& cn, const QString& nombre, const QString& valor,
-                                   bool alMenos)
-    : cn_(cn), nombre_(nombre) {
-    antes_ = cn_.Consulta("SELECT @@SESSION." + nombre_).Valor(0).toString();
-    if (alMenos && antes_.toULongLong() >= valor.toULongLong())
-        return;
-    cn_.Execute("SET SESSION " + nombre_ + "=" + valor);
-    cambiada_ = true;
-}
-
-VariableDeSesion::~VariableDeSesion() {
-    if (!cambiada_)
-        return;
-    try {
-        cn_.Execute("SET SESSION " + nombre_ + "=" + antes_);
-    } catch (...) {
-        // The session is gone, and its settings with it.
-    }
-}
-
 TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
     Borra();
     QStringList definiciones(kColumnasRecolectadas);
@@ -81,7 +62,7 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
         cn_.Execute(crea + " ENGINE=MyISAM");
         enOrden = true;
     } catch (const qm::Error& e) {
-        if (SesionPerdida(e))
+        if (qm::SesionPerdida(e))
             throw;
         cn_.Execute(crea);
     }
@@ -94,14 +75,15 @@ void TablasTemporales::CreaSaldos(std::size_t filas) {
     // Rounded up to 64 MB steps, so that few distinct settings are kept for a re-open.
     constexpr unsigned long long paso = 64ULL * 1024 * 1024;
     const auto tope = (static_cast<unsigned long long>(filas) * 100 / paso + 1) * paso;
-    tamanoMemoria_.emplace(cn_, QStringLiteral("max_heap_table_size"), QString::number(tope), true);
+    tamanoMemoria_.emplace(cn_, QStringLiteral("max_heap_table_size"), QString::number(tope),
+                           qm::Cambio::SoloParaSubir);
     const QString crea = "CREATE TEMPORARY TABLE " + saldos +
                          " (qm_orden BIGINT NOT NULL PRIMARY KEY, SaldoAnterior DOUBLE NOT NULL, "
                          "SaldoActual DOUBLE NOT NULL)";
     try {
         cn_.Execute(crea + " ENGINE=MEMORY");
     } catch (const qm::Error& e) {
-        if (SesionPerdida(e))
+        if (qm::SesionPerdida(e))
             throw;
         cn_.Execute(crea);
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/Conexion.h"
-#include "host/Error.h"
+#include "host/VariableDeSesion.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,29 +13,6 @@ namespace movimientos {
 // the last two are the balances.
 extern const QStringList kColumnasTrabajo;
 inline constexpr int kColumnasRecolectadas = 8;
-
-// A client-side failure (2000-2999: the session lost, the server gone): nothing more can be
-// asked on this session.
-inline bool SesionPerdida(const qm::Error& e) {
-    return e.numero() >= 2000 && e.numero() < 3000;
-}
-
-// Keeps a session variable at a value for a while, then puts its value back. With alMenos,
-// a value already larger stays.
-class VariableDeSesion {
-public:
-    VariableDeSesion(qm::Conexion& cn, const QString& nombre, const QString& valor,
-                     bool alMenos = false);
-    ~VariableDeSesion();
-    VariableDeSesion(const VariableDeSesion&) = delete;
-    VariableDeSesion& operator=(const VariableDeSesion&) = delete;
-
-private:
-    qm::Conexion& cn_;
-    QString nombre_;
-    QString antes_;
-    bool cambiada_ = false;
-};
 
 // The scratch tables of one build: TEMPORARY, so they belong to this session alone and vanish
 // with it, whatever ends it. "movimientos" holds the collected rows, with tmpravesta's column
@@ -62,7 +39,7 @@ public:
 private:
     void Borra();
     qm::Conexion& cn_;
-    std::optional<VariableDeSesion> tamanoMemoria_;
+    std::optional<qm::VariableDeSesion> tamanoMemoria_;
 };
 
 } // namespace movimientos
