@@ -183,15 +183,16 @@ void CalculaSaldos(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM& lib
     SaldosIniciales(cn, r.grupos, tamanoLote);
     t.CreaSaldos(r.filas.size());
     const std::optional<std::size_t> nulo = EscribeSaldos(cn, t, r, tamanoLote);
-    QStringList recolectadas;
-    for (int i = 0; i < kColumnasRecolectadas; ++i)
-        recolectadas << "m." + kColumnasTrabajo[i];
+    // The collected values from the scratch rows, the balances from their own table.
+    QStringList valores;
+    for (const ColumnaTrabajo& c : kColumnasTrabajo)
+        valores << (c.origen == Origen::Recolectada ? "m." : "s.") + c.nombre;
     // Named columns only: any other column of tmpravesta takes its default. The rows go in
     // order of addition: a scan of the collected rows gives it, when they are MyISAM's; an
     // ORDER BY would sort them all again.
-    cn.Execute("INSERT INTO tmpravesta (" + kColumnasTrabajo.join(",") + ") SELECT " +
-               recolectadas.join(",") + ", s.SaldoAnterior, s.SaldoActual FROM " + t.movimientos +
-               " m STRAIGHT_JOIN " + t.saldos + " s ON s.qm_orden = m.qm_orden" +
+    cn.Execute("INSERT INTO tmpravesta (" + Nombres(kColumnasTrabajo).join(",") + ") SELECT " +
+               valores.join(",") + " FROM " + t.movimientos + " m STRAIGHT_JOIN " + t.saldos +
+               " s ON s.qm_orden = m.qm_orden" +
                (t.enOrden ? QString() : QStringLiteral(" ORDER BY m.qm_orden")));
     if (nulo)
         throw qm::Error(UsoInvalidoDeNull,
