@@ -106,12 +106,15 @@ Recorrido LeeRecorrido(qm::Conexion& cn, const TablasTemporales& t, const qm::li
     return r;
 }
 
+// Which statement row gives a group its opening balance: the last one before its date, or
+// the first one on it.
+enum class Busqueda { AntesDeLaFecha, EnLaFecha };
+
 // One opening-balance lookup for each of the given groups, many to a statement: lookup 1
-// (the last statement row before the date) or lookup 2 (the first one on it), exactly as the
-// customer's own query would be, its code in a quoted literal so that edoctacli.Clave's own
-// collation compares it.
+// (AntesDeLaFecha) or lookup 2 (EnLaFecha), exactly as the customer's own query would be, its
+// code in a quoted literal so that edoctacli.Clave's own collation compares it.
 void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::size_t>& cuales,
-           bool antes, qsizetype tamanoLote) {
+           Busqueda busqueda, qsizetype tamanoLote) {
     for (std::size_t desde = 0; desde < cuales.size();) {
         QStringList partes;
         qsizetype tamano = 0;
@@ -120,10 +123,11 @@ void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::
              ++hasta) {
             const Grupo& g = grupos[cuales[hasta]];
             const QString c = cn.Escapa(g.cliente);
-            const QString expresion = antes ? "edoctacli where Clave='" + c + "' and Fecha<'" +
-                                                  g.fecha + "' order by Fecha desc,Id desc limit 1"
-                                            : "edoctacli where Clave='" + c + "' and Fecha='" +
-                                                  g.fecha + "' order by Fecha,Id limit 1";
+            const QString expresion = busqueda == Busqueda::AntesDeLaFecha
+                                          ? "edoctacli where Clave='" + c + "' and Fecha<'" +
+                                                g.fecha + "' order by Fecha desc,Id desc limit 1"
+                                          : "edoctacli where Clave='" + c + "' and Fecha='" +
+                                                g.fecha + "' order by Fecha,Id limit 1";
             partes << "(SELECT " + QString::number(cuales[hasta]) + ", SaldoActual FROM " +
                           expresion + ")";
             tamano += partes.back().size();
@@ -143,12 +147,12 @@ void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos, qsizetype tam
     std::vector<std::size_t> todos(grupos.size());
     for (std::size_t i = 0; i < grupos.size(); ++i)
         todos[i] = i;
-    Busca(cn, grupos, todos, true, tamanoLote);
+    Busca(cn, grupos, todos, Busqueda::AntesDeLaFecha, tamanoLote);
     std::vector<std::size_t> sinAnterior;
     for (std::size_t i = 0; i < grupos.size(); ++i)
         if (!grupos[i].hallado)
             sinAnterior.push_back(i);
-    Busca(cn, grupos, sinAnterior, false, tamanoLote);
+    Busca(cn, grupos, sinAnterior, Busqueda::EnLaFecha, tamanoLote);
     for (Grupo& g : grupos)
         if (!g.hallado)
             g.inicial = 0.0;
