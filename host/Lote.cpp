@@ -11,7 +11,7 @@
 namespace qm {
 
 struct LoteTriples::Datos {
-    qm::Conexion cn;
+    Conexion cn;
     QString tabla;
     std::size_t porEnvio = 0; // rows per execution
     Sentencia completa;       // of porEnvio rows
@@ -30,7 +30,7 @@ struct LoteTriples::Datos {
     }
 };
 
-LoteTriples::LoteTriples(qm::Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio)
+LoteTriples::LoteTriples(Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio)
     : d_(std::make_unique<Datos>()) {
     d_->cn = cn;
     d_->tabla = tabla;

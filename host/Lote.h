@@ -13,7 +13,7 @@ namespace qm {
 class LoteTriples {
 public:
     // Each execution's packet stays within bytesPorEnvio.
-    LoteTriples(qm::Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio);
+    LoteTriples(Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio);
     ~LoteTriples();
     LoteTriples(const LoteTriples&) = delete;
     LoteTriples& operator=(const LoteTriples&) = delete;

@@ -6,7 +6,7 @@
 
 namespace qm {
 
-ModoSesion::ModoSesion(qm::Conexion& cn) : cn_(cn) {
+ModoSesion::ModoSesion(Conexion& cn) : cn_(cn) {
     original_ = cn_.Consulta(QStringLiteral("SELECT @@SESSION.sql_mode")).Valor(0).toString();
     actual_ = original_;
 }

@@ -10,7 +10,7 @@ namespace qm {
 // comes back when this goes, on failure too.
 class ModoSesion {
 public:
-    explicit ModoSesion(qm::Conexion& cn);
+    explicit ModoSesion(Conexion& cn);
     ~ModoSesion();
     ModoSesion(const ModoSesion&) = delete;
     ModoSesion& operator=(const ModoSesion&) = delete;
@@ -20,7 +20,7 @@ public:
     void Pon(const QString& modo);
 
 private:
-    qm::Conexion& cn_;
+    Conexion& cn_;
     QString original_;
     QString actual_;
 };

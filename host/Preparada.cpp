@@ -22,14 +22,14 @@ struct Preparada::Datos {
     std::vector<my_bool> cortados;
 };
 
-Preparada::Preparada(qm::Conexion& cn, const QString& sql, std::vector<Tipo> tipos)
+Preparada::Preparada(Conexion& cn, const QString& sql, std::vector<Tipo> tipos)
     : d_(std::make_unique<Datos>()) {
     d_->sentencia = PreparaSentencia(cn, sql);
     MYSQL_STMT* s = d_->sentencia.get();
     const std::size_t n = tipos.size();
     if (mysql_stmt_field_count(s) != n)
-        throw qm::Error(qm::errores::ArgumentoInvalido,
-                        QStringLiteral("La consulta no da las columnas esperadas"));
+        throw Error(errores::ArgumentoInvalido,
+                    QStringLiteral("La consulta no da las columnas esperadas"));
     d_->tipos = std::move(tipos);
     d_->enlaces.assign(n, MYSQL_BIND{});
     d_->enteros.assign(n, 0);

@@ -22,7 +22,7 @@ public:
     // How each column of the result is read, in order.
     enum class Tipo { Entero, Doble, Texto };
 
-    Preparada(qm::Conexion& cn, const QString& sql, std::vector<Tipo> tipos);
+    Preparada(Conexion& cn, const QString& sql, std::vector<Tipo> tipos);
     ~Preparada();
     Preparada(const Preparada&) = delete;
     Preparada& operator=(const Preparada&) = delete;
