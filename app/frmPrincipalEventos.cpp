@@ -1,4 +1,5 @@
 #include "app/frmPrincipal.h"
+#include "host/ErrorMysql.h"
 #include "host/Recordset.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #include "host/Conexion.h"
 
 #include "host/Error.h"
+#include "host/ErrorMysql.h"
 #include "host/Recordset.h"
 #include "host/Sesion.h"
 
@@ -13,10 +14,6 @@
 namespace qm {
 
 namespace {
-
-Error FalloDe(MYSQL* m) {
-    return Error(static_cast<long>(mysql_errno(m)), QString::fromUtf8(mysql_error(m)));
-}
 
 Error Cerrada() {
     return Error(errores::ObjetoCerrado,
@@ -212,20 +209,6 @@ MYSQL* Conexion::nativo() {
     if (!sesion_)
         throw Cerrada();
     return sesion_->Prepara();
-}
-
-bool ServidorInalcanzable(const Error& error) {
-    switch (error.numero()) {
-    case CR_CONNECTION_ERROR:
-    case CR_CONN_HOST_ERROR:
-    case CR_UNKNOWN_HOST:
-    case CR_SERVER_GONE_ERROR:
-    case CR_SERVER_LOST:
-    case CR_SERVER_LOST_EXTENDED:
-        return true;
-    default:
-        return false;
-    }
 }
 
 void Conexion::PonObservador(std::function<void(const QString& sql)> observador) {

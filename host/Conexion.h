@@ -9,7 +9,6 @@ typedef struct st_mysql MYSQL;
 
 namespace qm {
 
-class Error;
 class Recordset;
 
 // Where and how to connect. Always over TCP to the port: an empty server means this machine
@@ -75,9 +74,5 @@ private:
     std::shared_ptr<Sesion> sesion_;
     friend class Recordset;
 };
-
-// True for a server that could not be reached or a session lost on the way (the client's own
-// errors), false for an error that the server answered with.
-bool ServidorInalcanzable(const Error& error);
 
 } // namespace qm

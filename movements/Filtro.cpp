@@ -21,7 +21,7 @@ void AgregaFecha(QString& cSQL, const QString& texto, const QString& plantilla,
 
 } // namespace
 
-void ArmaFiltro(QString& cSQL, bool porClave, const Solicitud& solicitud,
+void ArmaFiltro(QString& cSQL, ColumnaDelCliente columna, const Solicitud& solicitud,
                 const qm::libQMCM& libQMCM, const qm::Utilerias& Utilerias, qm::Conexion& cn) {
     cSQL.clear();
     AgregaFecha(cSQL, solicitud.fechaInicial, QStringLiteral("Fecha>='XXX'"), libQMCM, Utilerias);
@@ -30,8 +30,8 @@ void ArmaFiltro(QString& cSQL, bool porClave, const Solicitud& solicitud,
         return;
     AgregaCondicion(cSQL, QString());
     // The code goes in as typed, blanks included; only quotes and backslashes are escaped.
-    const QString plantilla =
-        porClave ? QStringLiteral("Clave='XXX'") : QStringLiteral("Cliente='XXX'");
+    const QString plantilla = columna == ColumnaDelCliente::Clave ? QStringLiteral("Clave='XXX'")
+                                                                  : QStringLiteral("Cliente='XXX'");
     cSQL += Utilerias.CambXXX(plantilla, cn.Escapa(solicitud.cliente));
 }
 

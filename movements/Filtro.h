@@ -20,10 +20,13 @@ struct Solicitud {
 // then appends the condition unless it is "".
 void AgregaCondicion(QString& texto, const QString& condicion);
 
-// Builds in cSQL the date-range and customer condition of one source query. porClave picks
-// the customer column: Clave (statement) or Cliente (documents). A field that is not a date
-// leaves that end open; a blank code means every customer. The code is escaped for cn.
-void ArmaFiltro(QString& cSQL, bool porClave, const Solicitud& solicitud,
+// The column that holds the customer's code: Cliente in the documents, Clave in the statement.
+enum class ColumnaDelCliente { Cliente, Clave };
+
+// Builds in cSQL the date-range and customer condition of one source query, on that column.
+// A field that is not a date leaves that end open; a blank code means every customer. The code
+// is escaped for cn.
+void ArmaFiltro(QString& cSQL, ColumnaDelCliente columna, const Solicitud& solicitud,
                 const qm::libQMCM& libQMCM, const qm::Utilerias& Utilerias, qm::Conexion& cn);
 
 } // namespace movimientos

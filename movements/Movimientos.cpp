@@ -24,11 +24,11 @@ QStringList CopiasDeFuentes(const Fuentes& fuentes, const QString& tabla) {
 Fuentes ArmaFuentes(const Solicitud& solicitud, const ObjetosBuilder& o, qm::Conexion& cn) {
     Fuentes f;
     QString cSQL;
-    ArmaFiltro(cSQL, false, solicitud, o.libQMCM, o.Utilerias, cn);
+    ArmaFiltro(cSQL, ColumnaDelCliente::Cliente, solicitud, o.libQMCM, o.Utilerias, cn);
     f.remisiones = QStringLiteral("remisiones") + cSQL;
     f.facturas = QStringLiteral("facturas") + cSQL;
     f.devoluciones = QStringLiteral("devolucionctes") + cSQL;
-    ArmaFiltro(cSQL, true, solicitud, o.libQMCM, o.Utilerias, cn);
+    ArmaFiltro(cSQL, ColumnaDelCliente::Clave, solicitud, o.libQMCM, o.Utilerias, cn);
     for (const QString& condicion : kExclusionesPago)
         AgregaCondicion(cSQL, condicion);
     f.pagos = QStringLiteral("edoctacli") + cSQL;

@@ -1,7 +1,8 @@
 #include "movements/Recoleccion.h"
 
+#include "host/ErrorMysql.h"
+#include "host/ModoSesion.h"
 #include "host/Recordset.h"
-#include "movements/ModoSesion.h"
 
 #include <optional>
 
@@ -68,28 +69,31 @@ std::optional<Nulo> PrimerNulo(qm::Conexion& cn, const TablasTemporales& t,
                     " ORDER BY qm_orden LIMIT 1");
     if (rs.Eof())
         return std::nullopt;
+    // Each flag is read by its own expression, the name the server gives its column.
     QString columna;
     for (int i = 0; i < t.noNulas.size() && columna.isEmpty(); ++i)
-        if (rs.Valor(4 + i).toLongLong() != 0)
+        if (rs.Valor(esNula[i]).toLongLong() != 0)
             columna = t.noNulas[i];
     QString tabla;
     for (const Fuente& f : fuentes)
-        if (f.movimiento == rs.Valor(1).toString())
+        if (f.movimiento == rs.Valor(QStringLiteral("Movimiento")).toString())
             tabla = f.Tabla();
-    const auto texto = [](const QVariant& v) {
+    const auto texto = [&rs](const QString& campo) {
+        const QVariant v = rs.Valor(campo);
         return v.isNull() ? QStringLiteral("(nulo)") : v.toString();
     };
-    return Nulo{rs.Valor(0).toLongLong(),
+    return Nulo{rs.Valor(QStringLiteral("qm_orden")).toLongLong(),
                 qm::Error(ColumnaNula,
                           QStringLiteral("%1: el documento %2 del cliente %3 deja nula la columna "
                                          "%4 (Column '%4' cannot be null)")
-                              .arg(tabla, texto(rs.Valor(3)), texto(rs.Valor(2)), columna))};
+                              .arg(tabla, texto(QStringLiteral("Folio")),
+                                   texto(QStringLiteral("Cliente")), columna))};
 }
 
 // The rows collected before the given order of addition go into tmpravesta, without balances.
 void Conserva(qm::Conexion& cn, const TablasTemporales& t,
               std::optional<long long> hasta) noexcept {
-    const QString columnas = kColumnasTrabajo.mid(0, kColumnasRecolectadas).join(",");
+    const QString columnas = Nombres(ColumnasRecolectadas()).join(",");
     try {
         cn.Execute("INSERT INTO tmpravesta (" + columnas + ") SELECT " + columnas + " FROM " +
                    t.movimientos +
@@ -113,15 +117,15 @@ void Recolecta(qm::Conexion& cn, const TablasTemporales& t, const Fuentes& fuent
     const std::vector<Fuente> lista = FuentesDe(fuentes);
     std::optional<qm::Error> fallo;
     {
-        ModoSesion modo(cn);
-        modo.Pon(PorFilas(modo.original()));
+        qm::ModoSesion modo(cn);
+        modo.Pon(qm::PorFilas(modo.original()));
         try {
             for (const Fuente& f : lista) {
                 cSQL = f.expresion;
                 cn.Execute(f.Inserta(t.movimientos));
             }
         } catch (const qm::Error& e) {
-            if (SesionPerdida(e))
+            if (qm::SesionPerdida(e))
                 throw;
             fallo = e;
         }

@@ -1,9 +1,10 @@
 #include "movements/Saldos.h"
 
 #include "host/Error.h"
+#include "host/Lote.h"
+#include "host/Preparada.h"
 #include "host/Recordset.h"
-#include "movements/Lote.h"
-#include "movements/Preparada.h"
+#include "host/VariableDeSesion.h"
 
 #include <QDate>
 #include <algorithm>
@@ -52,7 +53,8 @@ struct Recorrido {
 // Each distinct code (its bytes as the connection receives them) to its group, from the
 // server's GROUP BY over the collected codes, which compares them under tmpravesta's collation.
 std::unordered_map<QByteArray, int> MapaDeGrupos(qm::Conexion& cn, const TablasTemporales& t) {
-    VariableDeSesion largo(cn, QStringLiteral("group_concat_max_len"), QStringLiteral("1048576"));
+    qm::VariableDeSesion largo(cn, QStringLiteral("group_concat_max_len"),
+                               QStringLiteral("1048576"));
     qm::Recordset rs =
         cn.Consulta("SELECT GROUP_CONCAT(DISTINCT HEX(CONVERT(Cliente USING utf8mb4))) FROM " +
                     t.movimientos + " GROUP BY Cliente");
@@ -67,11 +69,11 @@ std::unordered_map<QByteArray, int> MapaDeGrupos(qm::Conexion& cn, const TablasT
 // together), Fecha, Hora, order of addition. Only what the arithmetic needs stays in memory.
 Recorrido LeeRecorrido(qm::Conexion& cn, const TablasTemporales& t, const qm::libQMCM& libQMCM) {
     const std::unordered_map<QByteArray, int> mapa = MapaDeGrupos(cn, t);
-    using T = Preparada::Tipo;
-    Preparada rs(cn,
-                 "SELECT qm_orden, Cliente, Fecha, Ventas, Devoluciones, Pagos FROM " +
-                     t.movimientos + " ORDER BY Cliente, Fecha, Hora, qm_orden",
-                 {T::Entero, T::Texto, T::Texto, T::Doble, T::Doble, T::Doble});
+    using T = qm::Preparada::Tipo;
+    qm::Preparada rs(cn,
+                     "SELECT qm_orden, Cliente, Fecha, Ventas, Devoluciones, Pagos FROM " +
+                         t.movimientos + " ORDER BY Cliente, Fecha, Hora, qm_orden",
+                     {T::Entero, T::Texto, T::Texto, T::Doble, T::Doble, T::Doble});
     Recorrido r;
     QByteArray codigo;
     int grupo = -1;
@@ -104,12 +106,15 @@ Recorrido LeeRecorrido(qm::Conexion& cn, const TablasTemporales& t, const qm::li
     return r;
 }
 
+// Which statement row gives a group its opening balance: the last one before its date, or
+// the first one on it.
+enum class Busqueda { AntesDeLaFecha, EnLaFecha };
+
 // One opening-balance lookup for each of the given groups, many to a statement: lookup 1
-// (the last statement row before the date) or lookup 2 (the first one on it), exactly as the
-// customer's own query would be, its code in a quoted literal so that edoctacli.Clave's own
-// collation compares it.
+// (AntesDeLaFecha) or lookup 2 (EnLaFecha), exactly as the customer's own query would be, its
+// code in a quoted literal so that edoctacli.Clave's own collation compares it.
 void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::size_t>& cuales,
-           bool antes, qsizetype tamanoLote) {
+           Busqueda busqueda, qsizetype tamanoLote) {
     for (std::size_t desde = 0; desde < cuales.size();) {
         QStringList partes;
         qsizetype tamano = 0;
@@ -118,16 +123,17 @@ void Busca(qm::Conexion& cn, std::vector<Grupo>& grupos, const std::vector<std::
              ++hasta) {
             const Grupo& g = grupos[cuales[hasta]];
             const QString c = cn.Escapa(g.cliente);
-            const QString expresion = antes ? "edoctacli where Clave='" + c + "' and Fecha<'" +
-                                                  g.fecha + "' order by Fecha desc,Id desc limit 1"
-                                            : "edoctacli where Clave='" + c + "' and Fecha='" +
-                                                  g.fecha + "' order by Fecha,Id limit 1";
+            const QString expresion = busqueda == Busqueda::AntesDeLaFecha
+                                          ? "edoctacli where Clave='" + c + "' and Fecha<'" +
+                                                g.fecha + "' order by Fecha desc,Id desc limit 1"
+                                          : "edoctacli where Clave='" + c + "' and Fecha='" +
+                                                g.fecha + "' order by Fecha,Id limit 1";
             partes << "(SELECT " + QString::number(cuales[hasta]) + ", SaldoActual FROM " +
                           expresion + ")";
             tamano += partes.back().size();
         }
-        using T = Preparada::Tipo;
-        Preparada rs(cn, partes.join(" UNION ALL "), {T::Entero, T::Doble});
+        using T = qm::Preparada::Tipo;
+        qm::Preparada rs(cn, partes.join(" UNION ALL "), {T::Entero, T::Doble});
         while (rs.Siguiente()) {
             Grupo& g = grupos[static_cast<std::size_t>(rs.Entero(0))];
             g.hallado = true;
@@ -141,12 +147,12 @@ void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos, qsizetype tam
     std::vector<std::size_t> todos(grupos.size());
     for (std::size_t i = 0; i < grupos.size(); ++i)
         todos[i] = i;
-    Busca(cn, grupos, todos, true, tamanoLote);
+    Busca(cn, grupos, todos, Busqueda::AntesDeLaFecha, tamanoLote);
     std::vector<std::size_t> sinAnterior;
     for (std::size_t i = 0; i < grupos.size(); ++i)
         if (!grupos[i].hallado)
             sinAnterior.push_back(i);
-    Busca(cn, grupos, sinAnterior, false, tamanoLote);
+    Busca(cn, grupos, sinAnterior, Busqueda::EnLaFecha, tamanoLote);
     for (Grupo& g : grupos)
         if (!g.hallado)
             g.inicial = 0.0;
@@ -157,7 +163,7 @@ void SaldosIniciales(qm::Conexion& cn, std::vector<Grupo>& grupos, qsizetype tam
 std::optional<std::size_t> EscribeSaldos(qm::Conexion& cn, const TablasTemporales& t,
                                          const Recorrido& r, qsizetype tamanoLote) {
     std::optional<std::size_t> nulo;
-    LoteTriples lote(cn, t.saldos, static_cast<std::size_t>(tamanoLote));
+    qm::LoteTriples lote(cn, t.saldos, static_cast<std::size_t>(tamanoLote));
     for (std::size_t g = 0; g < r.grupos.size(); ++g) {
         if (!nulo && !r.grupos[g].inicial)
             nulo = g;
@@ -181,15 +187,16 @@ void CalculaSaldos(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM& lib
     SaldosIniciales(cn, r.grupos, tamanoLote);
     t.CreaSaldos(r.filas.size());
     const std::optional<std::size_t> nulo = EscribeSaldos(cn, t, r, tamanoLote);
-    QStringList recolectadas;
-    for (int i = 0; i < kColumnasRecolectadas; ++i)
-        recolectadas << "m." + kColumnasTrabajo[i];
+    // The collected values from the scratch rows, the balances from their own table.
+    QStringList valores;
+    for (const ColumnaTrabajo& c : kColumnasTrabajo)
+        valores << (c.origen == Origen::Recolectada ? "m." : "s.") + c.nombre;
     // Named columns only: any other column of tmpravesta takes its default. The rows go in
     // order of addition: a scan of the collected rows gives it, when they are MyISAM's; an
     // ORDER BY would sort them all again.
-    cn.Execute("INSERT INTO tmpravesta (" + kColumnasTrabajo.join(",") + ") SELECT " +
-               recolectadas.join(",") + ", s.SaldoAnterior, s.SaldoActual FROM " + t.movimientos +
-               " m STRAIGHT_JOIN " + t.saldos + " s ON s.qm_orden = m.qm_orden" +
+    cn.Execute("INSERT INTO tmpravesta (" + Nombres(kColumnasTrabajo).join(",") + ") SELECT " +
+               valores.join(",") + " FROM " + t.movimientos + " m STRAIGHT_JOIN " + t.saldos +
+               " s ON s.qm_orden = m.qm_orden" +
                (t.enOrden ? QString() : QStringLiteral(" ORDER BY m.qm_orden")));
     if (nulo)
         throw qm::Error(UsoInvalidoDeNull,

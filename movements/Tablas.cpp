@@ -1,7 +1,7 @@
 #include "movements/Tablas.h"
 
+#include "host/ModoSesion.h"
 #include "host/Recordset.h"
-#include "movements/ModoSesion.h"
 
 namespace movimientos {
 
@@ -25,10 +25,10 @@ void PreparaTablas(const qm::BasesDD& BasesDD, qm::Conexion& cn, qm::Conexion& c
     // The definitions keep their '0000-00-00' default, which servers in NO_ZERO_DATE mode
     // (MySQL 5.7 and 8.0 by default) refuse; both sessions accept it while the tables are
     // made, and get their own mode back after.
-    ModoSesion modoReportes(cnReportes);
-    modoReportes.Pon(SinFechaCero(modoReportes.original()));
-    ModoSesion modo(cn);
-    modo.Pon(SinFechaCero(modo.original()));
+    qm::ModoSesion modoReportes(cnReportes);
+    modoReportes.Pon(qm::SinFechaCero(modoReportes.original()));
+    qm::ModoSesion modo(cn);
+    modo.Pon(qm::SinFechaCero(modo.original()));
     if (!BasesDD.HayTabla(QStringLiteral("ravesta"), cnReportes)) {
         cSQL = SentenciaCreaRavesta();
         cnReportes.Execute(cSQL);

@@ -1,76 +1,83 @@
 #include "movements/TablasTemporales.h"
 
 #include "host/Error.h"
+#include "host/ErrorMysql.h"
 #include "host/Recordset.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace movimientos {
 
-const QStringList kColumnasTrabajo = {
-    QStringLiteral("Cliente"),      QStringLiteral("Fecha"), QStringLiteral("Hora"),
-    QStringLiteral("Movimiento"),   QStringLiteral("Folio"), QStringLiteral("Ventas"),
-    QStringLiteral("Devoluciones"), QStringLiteral("Pagos"), QStringLiteral("SaldoAnterior"),
-    QStringLiteral("SaldoActual"),
+// The kind is a literal of each source, never NULL.
+const std::vector<ColumnaTrabajo> kColumnasTrabajo = {
+    {QStringLiteral("Cliente"), Origen::Recolectada, Defecto::Ninguno, Nulos::Revisados},
+    {QStringLiteral("Fecha"), Origen::Recolectada, Defecto::Ninguno, Nulos::Revisados},
+    {QStringLiteral("Hora"), Origen::Recolectada, Defecto::Ninguno, Nulos::Revisados},
+    {QStringLiteral("Movimiento"), Origen::Recolectada, Defecto::Ninguno, Nulos::Permitidos},
+    {QStringLiteral("Folio"), Origen::Recolectada, Defecto::Ninguno, Nulos::Revisados},
+    {QStringLiteral("Ventas"), Origen::Recolectada, Defecto::DeLaTabla, Nulos::Revisados},
+    {QStringLiteral("Devoluciones"), Origen::Recolectada, Defecto::DeLaTabla, Nulos::Revisados},
+    {QStringLiteral("Pagos"), Origen::Recolectada, Defecto::DeLaTabla, Nulos::Revisados},
+    {QStringLiteral("SaldoAnterior"), Origen::Saldo, Defecto::Ninguno, Nulos::Permitidos},
+    {QStringLiteral("SaldoActual"), Origen::Saldo, Defecto::Ninguno, Nulos::Permitidos},
 };
+
+std::vector<ColumnaTrabajo> ColumnasRecolectadas() {
+    std::vector<ColumnaTrabajo> recolectadas;
+    std::ranges::copy_if(kColumnasTrabajo, std::back_inserter(recolectadas),
+                         [](const ColumnaTrabajo& c) { return c.origen == Origen::Recolectada; });
+    return recolectadas;
+}
+
+QStringList Nombres(const std::vector<ColumnaTrabajo>& columnas) {
+    QStringList nombres;
+    for (const ColumnaTrabajo& c : columnas)
+        nombres << c.nombre;
+    return nombres;
+}
 
 namespace {
 
 constexpr long ColumnaDesconocida = 1054; // the server's "Unknown column"
 
 // "`Name` type [COLLATE c] NULL [DEFAULT 'd']": the column as tmpravesta has it, but nullable.
-// Only the amounts take tmpravesta's default: a kind leaves the other two amounts unset.
-QString Definicion(const qm::Recordset& c, qm::Conexion& cn, bool conDefecto) {
+QString Definicion(const qm::Recordset& c, qm::Conexion& cn, Defecto defecto) {
     QString d = "`" + c.Valor("Field").toString() + "` " + c.Valor("Type").toString();
     const QVariant colacion = c.Valor("Collation");
     if (!colacion.isNull())
         d += " COLLATE " + colacion.toString();
     d += " NULL";
-    const QVariant defecto = c.Valor("Default");
-    if (conDefecto && !defecto.isNull())
-        d += " DEFAULT '" + cn.Escapa(defecto.toString()) + "'";
+    const QVariant valor = c.Valor("Default");
+    if (defecto == Defecto::DeLaTabla && !valor.isNull())
+        d += " DEFAULT '" + cn.Escapa(valor.toString()) + "'";
     return d;
 }
 
 } // namespace
 
-VariableDeSesion::VariableDeSesion(qm::Conexion& cn, const QString& nombre, const QString& valor,
-                                   bool alMenos)
-    : cn_(cn), nombre_(nombre) {
-    antes_ = cn_.Consulta("SELECT @@SESSION." + nombre_).Valor(0).toString();
-    if (alMenos && antes_.toULongLong() >= valor.toULongLong())
-        return;
-    cn_.Execute("SET SESSION " + nombre_ + "=" + valor);
-    cambiada_ = true;
-}
-
-VariableDeSesion::~VariableDeSesion() {
-    if (!cambiada_)
-        return;
-    try {
-        cn_.Execute("SET SESSION " + nombre_ + "=" + antes_);
-    } catch (...) {
-        // The session is gone, and its settings with it.
-    }
-}
-
 TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
     Borra();
-    QStringList definiciones(kColumnasRecolectadas);
+    const std::vector<ColumnaTrabajo> recolectadas = ColumnasRecolectadas();
+    QStringList definiciones(static_cast<qsizetype>(recolectadas.size()));
     for (qm::Recordset c = cn_.Consulta("SHOW FULL COLUMNS FROM tmpravesta"); !c.Eof();
          c.MoveNext()) {
         const QString nombre = c.Valor("Field").toString();
-        for (int i = 0; i < kColumnasRecolectadas; ++i) {
-            if (nombre.compare(kColumnasTrabajo[i], Qt::CaseInsensitive) != 0)
+        for (std::size_t i = 0; i < recolectadas.size(); ++i) {
+            const ColumnaTrabajo& columna = recolectadas[i];
+            if (nombre.compare(columna.nombre, Qt::CaseInsensitive) != 0)
                 continue;
-            definiciones[i] = Definicion(c, cn_, i >= 5);
-            if (c.Valor("Null").toString() == QLatin1String("NO") && i != 3)
-                noNulas << kColumnasTrabajo[i];
+            definiciones[static_cast<qsizetype>(i)] = Definicion(c, cn_, columna.defecto);
+            if (c.Valor("Null").toString() == QLatin1String("NO") &&
+                columna.nulos == Nulos::Revisados)
+                noNulas << columna.nombre;
         }
     }
-    for (int i = 0; i < kColumnasRecolectadas; ++i)
-        if (definiciones[i].isEmpty())
+    for (std::size_t i = 0; i < recolectadas.size(); ++i)
+        if (definiciones[static_cast<qsizetype>(i)].isEmpty())
             throw qm::Error(
                 ColumnaDesconocida,
-                QStringLiteral("Unknown column '%1' in 'tmpravesta'").arg(kColumnasTrabajo[i]));
+                QStringLiteral("Unknown column '%1' in 'tmpravesta'").arg(recolectadas[i].nombre));
     const QString columnas = "qm_orden BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, " +
                              definiciones.join(QStringLiteral(", "));
     // MyISAM keeps the rows a failing statement added before its failure, writes fastest, and
@@ -81,7 +88,7 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
         cn_.Execute(crea + " ENGINE=MyISAM");
         enOrden = true;
     } catch (const qm::Error& e) {
-        if (SesionPerdida(e))
+        if (qm::SesionPerdida(e))
             throw;
         cn_.Execute(crea);
     }
@@ -94,14 +101,15 @@ void TablasTemporales::CreaSaldos(std::size_t filas) {
     // Rounded up to 64 MB steps, so that few distinct settings are kept for a re-open.
     constexpr unsigned long long paso = 64ULL * 1024 * 1024;
     const auto tope = (static_cast<unsigned long long>(filas) * 100 / paso + 1) * paso;
-    tamanoMemoria_.emplace(cn_, QStringLiteral("max_heap_table_size"), QString::number(tope), true);
+    tamanoMemoria_.emplace(cn_, QStringLiteral("max_heap_table_size"), QString::number(tope),
+                           qm::Cambio::SoloParaSubir);
     const QString crea = "CREATE TEMPORARY TABLE " + saldos +
                          " (qm_orden BIGINT NOT NULL PRIMARY KEY, SaldoAnterior DOUBLE NOT NULL, "
                          "SaldoActual DOUBLE NOT NULL)";
     try {
         cn_.Execute(crea + " ENGINE=MEMORY");
     } catch (const qm::Error& e) {
-        if (SesionPerdida(e))
+        if (qm::SesionPerdida(e))
             throw;
         cn_.Execute(crea);
     }

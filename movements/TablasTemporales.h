@@ -1,41 +1,40 @@
 #pragma once
 
 #include "host/Conexion.h"
-#include "host/Error.h"
+#include "host/VariableDeSesion.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace movimientos {
 
-// The columns of tmpravesta that a build fills, in its order; the first eight are collected,
-// the last two are the balances.
-extern const QStringList kColumnasTrabajo;
-inline constexpr int kColumnasRecolectadas = 8;
+// Where a column's values come from: copied from the sources by the collection, or the
+// balances computed after it.
+enum class Origen { Recolectada, Saldo };
+// Whether its scratch column keeps tmpravesta's default: a kind fills one amount and leaves the
+// other two unset.
+enum class Defecto { Ninguno, DeLaTabla };
+// Whether a NULL collected into it is reported when tmpravesta declares it NOT NULL.
+enum class Nulos { Revisados, Permitidos };
 
-// A client-side failure (2000-2999: the session lost, the server gone): nothing more can be
-// asked on this session.
-inline bool SesionPerdida(const qm::Error& e) {
-    return e.numero() >= 2000 && e.numero() < 3000;
-}
-
-// Keeps a session variable at a value for a while, then puts its value back. With alMenos,
-// a value already larger stays.
-class VariableDeSesion {
-public:
-    VariableDeSesion(qm::Conexion& cn, const QString& nombre, const QString& valor,
-                     bool alMenos = false);
-    ~VariableDeSesion();
-    VariableDeSesion(const VariableDeSesion&) = delete;
-    VariableDeSesion& operator=(const VariableDeSesion&) = delete;
-
-private:
-    qm::Conexion& cn_;
-    QString nombre_;
-    QString antes_;
-    bool cambiada_ = false;
+// One column of tmpravesta that a build fills.
+struct ColumnaTrabajo {
+    QString nombre;
+    Origen origen;
+    Defecto defecto;
+    Nulos nulos;
 };
+
+// The columns of tmpravesta that a build fills, in its order.
+extern const std::vector<ColumnaTrabajo> kColumnasTrabajo;
+
+// The collected ones among them, in order.
+std::vector<ColumnaTrabajo> ColumnasRecolectadas();
+
+// The columns' names, in order.
+QStringList Nombres(const std::vector<ColumnaTrabajo>& columnas);
 
 // The scratch tables of one build: TEMPORARY, so they belong to this session alone and vanish
 // with it, whatever ends it. "movimientos" holds the collected rows, with tmpravesta's column
@@ -62,7 +61,7 @@ public:
 private:
     void Borra();
     qm::Conexion& cn_;
-    std::optional<VariableDeSesion> tamanoMemoria_;
+    std::optional<qm::VariableDeSesion> tamanoMemoria_;
 };
 
 } // namespace movimientos

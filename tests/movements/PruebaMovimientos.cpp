@@ -32,27 +32,28 @@ struct CasoFiltro {
     const char* inicial;
     const char* final_;
     const char* cliente;
-    bool porClave;
+    movimientos::ColumnaDelCliente columna;
     const char* esperado;
 };
 
 TEST(Filtro, TextosDeLaCondicion) {
+    using enum movimientos::ColumnaDelCliente;
     const CasoFiltro casos[] = {
-        {"01/03/2024", "31/03/2024", "C001", false,
+        {"01/03/2024", "31/03/2024", "C001", Cliente,
          " where Fecha>='2024-03-01' and Fecha<='2024-03-31' and Cliente='C001'"},
-        {"01/03/2024", "31/03/2024", "C001", true,
+        {"01/03/2024", "31/03/2024", "C001", Clave,
          " where Fecha>='2024-03-01' and Fecha<='2024-03-31' and Clave='C001'"},
-        {"01/03/2024", "31/03/2024", "", false,
+        {"01/03/2024", "31/03/2024", "", Cliente,
          " where Fecha>='2024-03-01' and Fecha<='2024-03-31'"},
-        {"01/03/2024", "31/03/2024", "   ", true,
+        {"01/03/2024", "31/03/2024", "   ", Clave,
          " where Fecha>='2024-03-01' and Fecha<='2024-03-31'"},
-        {"__/__/____", "31/03/2024", "C001", false,
+        {"__/__/____", "31/03/2024", "C001", Cliente,
          " where Fecha<='2024-03-31' and Cliente='C001'"},
-        {"31/02/2024", "12/0_/2024", "C001", false, " where Cliente='C001'"},
-        {"__/__/____", "__/__/____", "", false, ""},
-        {"__/__/____", "__/__/____", " C1", false, " where Cliente=' C1'"},
-        {"__/__/____", "__/__/____", "O'B\\", true, " where Clave='O\\'B\\\\'"},
-        {"31/12/2024", "01/01/2024", "", false,
+        {"31/02/2024", "12/0_/2024", "C001", Cliente, " where Cliente='C001'"},
+        {"__/__/____", "__/__/____", "", Cliente, ""},
+        {"__/__/____", "__/__/____", " C1", Cliente, " where Cliente=' C1'"},
+        {"__/__/____", "__/__/____", "O'B\\", Clave, " where Clave='O\\'B\\\\'"},
+        {"31/12/2024", "01/01/2024", "", Cliente,
          " where Fecha>='2024-12-31' and Fecha<='2024-01-01'"},
     };
     qm::Conexion cn = prueba::Conecta();
@@ -60,7 +61,7 @@ TEST(Filtro, TextosDeLaCondicion) {
     const qm::Utilerias utilerias;
     for (const CasoFiltro& c : casos) {
         QString cSQL = "basura";
-        movimientos::ArmaFiltro(cSQL, c.porClave, {c.inicial, c.final_, c.cliente}, libQMCM,
+        movimientos::ArmaFiltro(cSQL, c.columna, {c.inicial, c.final_, c.cliente}, libQMCM,
                                 utilerias, cn);
         EXPECT_EQ(cSQL, QString(c.esperado)) << c.inicial << " " << c.final_ << " " << c.cliente;
     }

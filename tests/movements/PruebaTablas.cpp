@@ -1,6 +1,5 @@
 #include "host/BasesDD.h"
 #include "host/Recordset.h"
-#include "movements/ModoSesion.h"
 #include "movements/Tablas.h"
 #include "tests/support/PerfilesDatos.h"
 #include "tests/support/ServidorPrueba.h"
@@ -157,16 +156,6 @@ TEST(PreparaTablas, ElModoVuelveTambienTrasUnFallo) {
     b.cn.Execute("CREATE VIEW tmpravesta AS SELECT 1 AS x");
     EXPECT_THROW(movimientos::PreparaTablas(b.BasesDD, b.cn, b.cnReportes, b.cSQL), qm::Error);
     EXPECT_EQ(Modo(b.cn), modo);
-}
-
-TEST(ModoSesion, SinFechaCeroSoloQuitaLoQueLaProhibe) {
-    EXPECT_EQ(movimientos::SinFechaCero("ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,NO_ZERO_IN_DATE,"
-                                        "NO_ZERO_DATE,ERROR_FOR_DIVISION_BY_ZERO"),
-              "ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,ERROR_FOR_DIVISION_BY_ZERO");
-    EXPECT_EQ(movimientos::SinFechaCero(""), "");
-    EXPECT_EQ(movimientos::SinFechaCero("TRADITIONAL,NO_ZERO_DATE"), "");
-    EXPECT_TRUE(movimientos::EsEstricto("A,STRICT_ALL_TABLES"));
-    EXPECT_FALSE(movimientos::EsEstricto("NO_ZERO_DATE"));
 }
 
 TEST(PreparaTablas, RavestaExistenteConColumnaExtraPasaALaCopia) {

@@ -53,7 +53,7 @@ void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conex
     cn.Execute("Truncate table tmpravesta");
     db.AbrirTabla(rsTrabajo, cn, "tmpravesta");
     for (int pasada = 1; pasada <= 2; ++pasada) {
-        ArmaFiltro(cSQL, false, s, o.libQMCM, o.Utilerias, cn);
+        ArmaFiltro(cSQL, movimientos::ColumnaDelCliente::Cliente, s, o.libQMCM, o.Utilerias, cn);
         cSQL = (pasada == 1 ? QStringLiteral("remisiones") : QStringLiteral("facturas")) + cSQL;
         db.AbrirTabla(rsOrigen, cn, cSQL);
         for (; !rsOrigen.Eof(); rsOrigen.MoveNext()) {
@@ -62,13 +62,13 @@ void GeneraMovimientosReferencia(const movimientos::ObjetosBuilder& o, qm::Conex
                    Folio(rsOrigen), "Ventas", cancelada ? QVariant(0.0) : Suma(rsOrigen));
         }
     }
-    ArmaFiltro(cSQL, false, s, o.libQMCM, o.Utilerias, cn);
+    ArmaFiltro(cSQL, movimientos::ColumnaDelCliente::Cliente, s, o.libQMCM, o.Utilerias, cn);
     cSQL = "devolucionctes" + cSQL;
     db.AbrirTabla(rsOrigen, cn, cSQL);
     for (; !rsOrigen.Eof(); rsOrigen.MoveNext())
         Agrega(rsTrabajo, rsOrigen, "Cliente", "Devolución", rsOrigen.Valor("DevolucionCtes"),
                "Devoluciones", Suma(rsOrigen));
-    ArmaFiltro(cSQL, true, s, o.libQMCM, o.Utilerias, cn);
+    ArmaFiltro(cSQL, movimientos::ColumnaDelCliente::Clave, s, o.libQMCM, o.Utilerias, cn);
     AgregaCondicion(cSQL, "Concepto not like '%DEVOLUCION CTES.'");
     AgregaCondicion(cSQL, "Concepto not like '%ABONO AUTOMATICO A CXC%'");
     AgregaCondicion(cSQL, "Concepto not like '%BONIFICACION POR CANCELACION%'");

@@ -10,7 +10,7 @@
 
 typedef struct st_mysql_stmt MYSQL_STMT;
 
-namespace movimientos {
+namespace qm {
 
 // A query run as a prepared statement and read row by row as the server sends it (nothing is
 // kept but the current row). The binary protocol gives every DOUBLE bit for bit, on every
@@ -22,7 +22,7 @@ public:
     // How each column of the result is read, in order.
     enum class Tipo { Entero, Doble, Texto };
 
-    Preparada(qm::Conexion& cn, const QString& sql, std::vector<Tipo> tipos);
+    Preparada(Conexion& cn, const QString& sql, std::vector<Tipo> tipos);
     ~Preparada();
     Preparada(const Preparada&) = delete;
     Preparada& operator=(const Preparada&) = delete;
@@ -42,4 +42,4 @@ private:
     std::unique_ptr<Datos> d_;
 };
 
-} // namespace movimientos
+} // namespace qm

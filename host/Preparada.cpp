@@ -1,27 +1,16 @@
-#include "movements/Preparada.h"
+#include "host/Preparada.h"
 
 #include "host/Error.h"
+#include "host/ErrorMysql.h"
+#include "host/Sentencia.h"
 
 #include <algorithm>
 #include <mysql.h>
 
-namespace movimientos {
-
-namespace {
-
-struct CierraSentencia {
-    void operator()(MYSQL_STMT* s) const { mysql_stmt_close(s); }
-};
-
-qm::Error FalloDe(MYSQL_STMT* s) {
-    return qm::Error(static_cast<long>(mysql_stmt_errno(s)),
-                     QString::fromUtf8(mysql_stmt_error(s)));
-}
-
-} // namespace
+namespace qm {
 
 struct Preparada::Datos {
-    std::unique_ptr<MYSQL_STMT, CierraSentencia> sentencia;
+    Sentencia sentencia;
     std::vector<Tipo> tipos;
     std::vector<MYSQL_BIND> enlaces;
     std::vector<long long> enteros;
@@ -33,21 +22,14 @@ struct Preparada::Datos {
     std::vector<my_bool> cortados;
 };
 
-Preparada::Preparada(qm::Conexion& cn, const QString& sql, std::vector<Tipo> tipos)
+Preparada::Preparada(Conexion& cn, const QString& sql, std::vector<Tipo> tipos)
     : d_(std::make_unique<Datos>()) {
-    cn.Anuncia(sql);
-    MYSQL* m = cn.nativo();
-    d_->sentencia.reset(mysql_stmt_init(m));
-    if (!d_->sentencia)
-        throw qm::Error(static_cast<long>(mysql_errno(m)), QString::fromUtf8(mysql_error(m)));
+    d_->sentencia = PreparaSentencia(cn, sql);
     MYSQL_STMT* s = d_->sentencia.get();
-    const QByteArray texto = sql.toUtf8();
-    if (mysql_stmt_prepare(s, texto.constData(), static_cast<unsigned long>(texto.size())) != 0)
-        throw FalloDe(s);
     const std::size_t n = tipos.size();
     if (mysql_stmt_field_count(s) != n)
-        throw qm::Error(qm::errores::ArgumentoInvalido,
-                        QStringLiteral("La consulta no da las columnas esperadas"));
+        throw Error(errores::ArgumentoInvalido,
+                    QStringLiteral("La consulta no da las columnas esperadas"));
     d_->tipos = std::move(tipos);
     d_->enlaces.assign(n, MYSQL_BIND{});
     d_->enteros.assign(n, 0);
@@ -133,4 +115,4 @@ const QByteArray& Preparada::Texto(int columna) const {
     return d_->textos[static_cast<std::size_t>(columna)];
 }
 
-} // namespace movimientos
+} // namespace qm

@@ -4,13 +4,13 @@
 
 #include <QString>
 
-namespace movimientos {
+namespace qm {
 
 // Holds a session's sql_mode for a while: Pon changes it, and the exact mode read at the start
 // comes back when this goes, on failure too.
 class ModoSesion {
 public:
-    explicit ModoSesion(qm::Conexion& cn);
+    explicit ModoSesion(Conexion& cn);
     ~ModoSesion();
     ModoSesion(const ModoSesion&) = delete;
     ModoSesion& operator=(const ModoSesion&) = delete;
@@ -20,7 +20,7 @@ public:
     void Pon(const QString& modo);
 
 private:
-    qm::Conexion& cn_;
+    Conexion& cn_;
     QString original_;
     QString actual_;
 };
@@ -37,4 +37,4 @@ QString PorFilas(const QString& modo);
 // True when the mode makes a statement fail on a value a column refuses.
 bool EsEstricto(const QString& modo);
 
-} // namespace movimientos
+} // namespace qm

@@ -1,30 +1,17 @@
-#include "movements/Lote.h"
+#include "host/Lote.h"
 
-#include "host/Error.h"
+#include "host/ErrorMysql.h"
+#include "host/Sentencia.h"
 
 #include <QStringList>
 #include <algorithm>
 #include <mysql.h>
 #include <vector>
 
-namespace movimientos {
-
-namespace {
-
-struct CierraSentencia {
-    void operator()(MYSQL_STMT* s) const { mysql_stmt_close(s); }
-};
-using Sentencia = std::unique_ptr<MYSQL_STMT, CierraSentencia>;
-
-qm::Error FalloDe(MYSQL_STMT* s) {
-    return qm::Error(static_cast<long>(mysql_stmt_errno(s)),
-                     QString::fromUtf8(mysql_stmt_error(s)));
-}
-
-} // namespace
+namespace qm {
 
 struct LoteTriples::Datos {
-    qm::Conexion cn;
+    Conexion cn;
     QString tabla;
     std::size_t porEnvio = 0; // rows per execution
     Sentencia completa;       // of porEnvio rows
@@ -35,16 +22,7 @@ struct LoteTriples::Datos {
 
     Sentencia Prepara(std::size_t n) {
         QStringList filas(static_cast<qsizetype>(n), QStringLiteral("(?,?,?)"));
-        const QString sql = "INSERT INTO " + tabla + " VALUES " + filas.join(',');
-        cn.Anuncia(sql);
-        Sentencia s(mysql_stmt_init(cn.nativo()));
-        if (!s)
-            throw qm::Error(qm::errores::ArgumentoInvalido, "mysql_stmt_init");
-        const QByteArray texto = sql.toLatin1();
-        if (mysql_stmt_prepare(s.get(), texto.constData(),
-                               static_cast<unsigned long>(texto.size())) != 0)
-            throw FalloDe(s.get());
-        return s;
+        return PreparaSentencia(cn, "INSERT INTO " + tabla + " VALUES " + filas.join(','));
     }
     void Envia(MYSQL_STMT* s) {
         if (mysql_stmt_bind_param(s, enlaces.data()) != 0 || mysql_stmt_execute(s) != 0)
@@ -52,7 +30,7 @@ struct LoteTriples::Datos {
     }
 };
 
-LoteTriples::LoteTriples(qm::Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio)
+LoteTriples::LoteTriples(Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio)
     : d_(std::make_unique<Datos>()) {
     d_->cn = cn;
     d_->tabla = tabla;
@@ -95,4 +73,4 @@ void LoteTriples::Termina() {
     d_->filas = 0;
 }
 
-} // namespace movimientos
+} // namespace qm

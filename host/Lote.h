@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-namespace movimientos {
+namespace qm {
 
 // Rows of (integer, double, double) added to a table through a prepared multi-row INSERT: the
 // values travel in binary, exact and without any text to parse, many rows to an execution.
@@ -13,7 +13,7 @@ namespace movimientos {
 class LoteTriples {
 public:
     // Each execution's packet stays within bytesPorEnvio.
-    LoteTriples(qm::Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio);
+    LoteTriples(Conexion& cn, const QString& tabla, std::size_t bytesPorEnvio);
     ~LoteTriples();
     LoteTriples(const LoteTriples&) = delete;
     LoteTriples& operator=(const LoteTriples&) = delete;
@@ -26,4 +26,4 @@ private:
     std::unique_ptr<Datos> d_;
 };
 
-} // namespace movimientos
+} // namespace qm

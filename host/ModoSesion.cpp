@@ -1,12 +1,12 @@
-#include "movements/ModoSesion.h"
+#include "host/ModoSesion.h"
 
 #include "host/Recordset.h"
 
 #include <QStringList>
 
-namespace movimientos {
+namespace qm {
 
-ModoSesion::ModoSesion(qm::Conexion& cn) : cn_(cn) {
+ModoSesion::ModoSesion(Conexion& cn) : cn_(cn) {
     original_ = cn_.Consulta(QStringLiteral("SELECT @@SESSION.sql_mode")).Valor(0).toString();
     actual_ = original_;
 }
@@ -50,4 +50,4 @@ bool EsEstricto(const QString& modo) {
            partes.contains(QLatin1String("TRADITIONAL"));
 }
 
-} // namespace movimientos
+} // namespace qm

@@ -1,0 +1,34 @@
+#include "host/ErrorMysql.h"
+
+#include <errmsg.h>
+#include <mysql.h>
+
+namespace qm {
+
+Error FalloDe(MYSQL* m) {
+    return Error(static_cast<long>(mysql_errno(m)), QString::fromUtf8(mysql_error(m)));
+}
+
+Error FalloDe(MYSQL_STMT* s) {
+    return Error(static_cast<long>(mysql_stmt_errno(s)), QString::fromUtf8(mysql_stmt_error(s)));
+}
+
+bool SesionPerdida(const Error& error) {
+    return error.numero() >= CR_MIN_ERROR && error.numero() <= CR_MAX_ERROR;
+}
+
+bool ServidorInalcanzable(const Error& error) {
+    switch (error.numero()) {
+    case CR_CONNECTION_ERROR:
+    case CR_CONN_HOST_ERROR:
+    case CR_UNKNOWN_HOST:
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case CR_SERVER_LOST_EXTENDED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace qm
