@@ -15,6 +15,26 @@ const QStringList kColumnasTrabajo = {
 namespace {
 
 constexpr long ColumnaDesconocida = 1054; // the server's "Unknown column"
+constexpr long AccesoBaseNegado = 1044;   // the server's "Access denied ... to database"
+
+// Without CREATE TEMPORARY TABLES the server only says that the database is denied; the
+// message names the right, for whoever grants it.
+void CreaTemporal(qm::Conexion& cn, const QString& sql) {
+    try {
+        cn.Execute(sql);
+    } catch (const qm::Error& e) {
+        if (e.numero() != AccesoBaseNegado)
+            throw;
+        const QString base = cn.parametros().base;
+        throw qm::Error(e.numero(),
+                        e.descripcion() + QChar(13) +
+                            QStringLiteral("Al usuario \"%1\" le falta el derecho CREATE "
+                                           "TEMPORARY TABLES sobre la base de datos %2 (tabla "
+                                           "temporal del reporte): GRANT CREATE TEMPORARY TABLES "
+                                           "ON `%2`.* TO ...")
+                                .arg(cn.parametros().usuario, base));
+    }
+}
 
 // "`Name` type [COLLATE c] NULL [DEFAULT 'd']": the column as tmpravesta has it, but nullable.
 // Only the amounts take tmpravesta's default: a kind leaves the other two amounts unset.
@@ -83,7 +103,7 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
     } catch (const qm::Error& e) {
         if (SesionPerdida(e))
             throw;
-        cn_.Execute(crea);
+        CreaTemporal(cn_, crea);
     }
 }
 
@@ -103,7 +123,7 @@ void TablasTemporales::CreaSaldos(std::size_t filas) {
     } catch (const qm::Error& e) {
         if (SesionPerdida(e))
             throw;
-        cn_.Execute(crea);
+        CreaTemporal(cn_, crea);
     }
 }
 
