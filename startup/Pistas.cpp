@@ -55,7 +55,8 @@ QString Pista(const qm::Error& error, const LugarAjustes& lugar, const QString& 
         if (reportes)
             return QStringLiteral("La base de datos de reportes \"%1\" no existe o el usuario "
                                   "\"%2\" no tiene derechos en ella: quien administra el servidor "
-                                  "%3 debe ejecutar %4 y dar los derechos (%5).")
+                                  "%3 debe ejecutar %4 y GRANT CREATE ON %1.ravesta TO '%2'; "
+                                  "(%5).")
                 .arg(base, lugar.usuario, Servidor(lugar), OrdenCreaReportes(), Derechos());
         if (error.numero() == BaseDesconocida)
             return QStringLiteral("La base de datos \"%1\" no existe en el servidor %2: revise "
