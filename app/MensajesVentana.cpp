@@ -1,5 +1,6 @@
 #include "app/MensajesVentana.h"
 
+#include <QPushButton>
 #include <QMessageBox>
 
 namespace {
@@ -16,12 +17,25 @@ QMessageBox::Icon IconoDe(qm::Icono icono) {
     return QMessageBox::NoIcon;
 }
 
+// The lone carriage returns of the host's texts as line breaks.
+QString TextoCaja(QString texto) {
+    texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    texto.replace(QChar(13), QChar(10));
+    return texto;
+}
+
 } // namespace
 
 void MensajesVentana::Muestra(const qm::Mensaje& mensaje) {
-    QString texto = mensaje.texto;
-    texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    texto.replace(QChar(13), QChar(10));
-    QMessageBox caja(IconoDe(mensaje.icono), mensaje.titulo, texto, QMessageBox::Ok, ventana_);
+    QMessageBox caja(IconoDe(mensaje.icono), mensaje.titulo, TextoCaja(mensaje.texto),
+                     QMessageBox::Ok, ventana_);
     caja.exec();
+}
+
+bool MensajesVentana::MuestraConOpcion(const qm::Mensaje& mensaje, const QString& opcion) {
+    QMessageBox caja(IconoDe(mensaje.icono), mensaje.titulo, TextoCaja(mensaje.texto),
+                     QMessageBox::Ok, ventana_);
+    const QPushButton* otra = caja.addButton(opcion, QMessageBox::ActionRole);
+    caja.exec();
+    return caja.clickedButton() == otra;
 }

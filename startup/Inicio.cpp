@@ -2,6 +2,7 @@
 
 #include "host/Error.h"
 #include "movements/CopiaDeTrabajo.h"
+#include "startup/Conexion.h"
 #include "startup/ParaPluginsPortables.h"
 #include "startup/Pistas.h"
 
@@ -52,6 +53,10 @@ template <class Paso> void Intenta(Paso&& paso) noexcept {
 
 } // namespace
 
+QString OpcionConfigurar() {
+    return QStringLiteral("Configurar la conexión…");
+}
+
 QString Version() {
     return QStringLiteral("%1.%2.%3")
         .arg(QUILTARO_VERSION_MAJOR)
@@ -61,7 +66,8 @@ QString Version() {
 
 bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
              const QString& carpetaEjecutable) {
-    estado.cArchivoIni = carpetaEjecutable + QStringLiteral("/Quiltaro.ini");
+    // The user's own settings when there are any, else the file beside the program.
+    estado.cArchivoIni = ArchivoIni(carpetaEjecutable);
 
     objetos.CreaObjetos(carpetaEjecutable);
     const qm::libQMCM& libQMCM = *objetos.libQMCM;
@@ -71,9 +77,13 @@ bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
         ventana.PreparaFecha(index, libQMCM.MascaraFecha(), libQMCM.FormatoFecha(),
                              libQMCM.FechaHoy());
 
-    const EntornoConfiguracion entorno{estado.cArchivoIni, carpetaEjecutable, &ventana.Mensajes()};
+    estado.configurar = false;
+    const EntornoConfiguracion entorno{estado.cArchivoIni, carpetaEjecutable, &ventana.Mensajes(),
+                                       estado.opcionConfigurar, &estado.configurar};
     if (!CargaConfiguracion(libQMCM, *objetos.DelRegistro, BasesDD, *objetos.Utilerias, entorno)) {
-        ventana.Cierra();
+        // The user may have chosen to set the connection up: the caller then goes on.
+        if (!estado.configurar)
+            ventana.Cierra();
         return false;
     }
 

@@ -64,10 +64,17 @@ bool CargaConfiguracion(const qm::libQMCM& libQMCM, qm::DelRegistro& DelRegistro
         if (!entorno.mensajes)
             throw qm::Error(qm::errores::ArgumentoInvalido,
                             QStringLiteral("No hay dónde mostrar los mensajes"));
-        entorno.mensajes->Muestra(qm::Mensaje{QStringLiteral("Atención"),
-                                              MensajeRuta(entorno.archivoIni, carpeta) +
-                                                  QStringLiteral("\r\r") + CausaRuta(carpeta),
-                                              qm::Icono::Critico});
+        const qm::Mensaje mensaje{QStringLiteral("Atención"),
+                                  MensajeRuta(entorno.archivoIni, carpeta) +
+                                      QStringLiteral("\r\r") + CausaRuta(carpeta),
+                                  qm::Icono::Critico};
+        if (entorno.opcion.isEmpty()) {
+            entorno.mensajes->Muestra(mensaje);
+        } else {
+            const bool eligio = entorno.mensajes->MuestraConOpcion(mensaje, entorno.opcion);
+            if (entorno.eligioOpcion)
+                *entorno.eligioOpcion = eligio;
+        }
         resultado = false;
         return resultado;
     }
