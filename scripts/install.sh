@@ -12,6 +12,7 @@ PAQUETES=(
     libxlsxwriter-dev
     xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
     fonts-dejavu-core fonts-liberation2
+    lintian desktop-file-utils appstream
 )
 
 faltan=()
