@@ -176,6 +176,10 @@ qm::BasesDD GuardaConexion(const DatosConexion& datos, const QString& carpetaEje
                            qm::DelRegistro& DelRegistro, const qm::Utilerias& Utilerias) {
     using namespace claves;
     QString archivoIni = inicio::ArchivoIni(carpetaEjecutable);
+    // The package's INI beside the program is a link to the configuration file in /etc: the
+    // file is written, never replaced by a copy of its own.
+    if (const QFileInfo enlace(archivoIni); enlace.isSymLink())
+        archivoIni = enlace.symLinkTarget();
     if (!SePuedeEscribir(archivoIni))
         archivoIni = ArchivoIniUsuario();
     for (const QString& carpeta : {QFileInfo(archivoIni).absolutePath(), datos.carpetaHost})
