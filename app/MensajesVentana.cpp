@@ -1,7 +1,7 @@
 #include "app/MensajesVentana.h"
 
-#include <QPushButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -36,6 +36,9 @@ bool MensajesVentana::MuestraConOpcion(const qm::Mensaje& mensaje, const QString
     QMessageBox caja(IconoDe(mensaje.icono), mensaje.titulo, TextoCaja(mensaje.texto),
                      QMessageBox::Ok, ventana_);
     const QPushButton* otra = caja.addButton(opcion, QMessageBox::ActionRole);
+    // Enter and Escape keep meaning OK, as in the box with one button.
+    caja.setDefaultButton(QMessageBox::Ok);
+    caja.setEscapeButton(QMessageBox::Ok);
     caja.exec();
     return caja.clickedButton() == otra;
 }
