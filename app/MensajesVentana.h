@@ -10,6 +10,7 @@ class MensajesVentana final : public qm::PuertoMensajes {
 public:
     explicit MensajesVentana(QWidget* ventana) : ventana_(ventana) {}
     void Muestra(const qm::Mensaje& mensaje) override;
+    bool MuestraConOpcion(const qm::Mensaje& mensaje, const QString& opcion) override;
 
 private:
     QWidget* ventana_;

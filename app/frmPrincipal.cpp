@@ -1,5 +1,7 @@
 #include "app/frmPrincipal.h"
 
+#include "startup/Conexion.h"
+
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QIcon>
@@ -134,11 +136,43 @@ void frmPrincipal::PonTexto(int index, const QString& texto) {
 }
 
 bool frmPrincipal::Form_Load() {
-    bool listo = false;
-    Protege([&] { listo = inicio::Arranca(*this, objetos, estado, opciones_.carpetaEjecutable); });
-    if (!listo)
-        Cierra();
-    return listo;
+    estado.opcionConfigurar = opciones_.configuraConexion ? inicio::OpcionConfigurar() : QString();
+    bool configurar = opciones_.empiezaConfigurando && opciones_.configuraConexion;
+    for (;;) {
+        if (configurar && !opciones_.configuraConexion())
+            break;
+        if (IntentaArranque(configurar))
+            return true;
+        if (!configurar)
+            break;
+        // What the failed start opened goes before the next try opens it again.
+        inicio::Termina(objetos, estado);
+    }
+    Cierra();
+    return false;
+}
+
+bool frmPrincipal::IntentaArranque(bool& configurar) {
+    configurar = false;
+    try {
+        if (inicio::Arranca(*this, objetos, estado, opciones_.carpetaEjecutable))
+            return true;
+        configurar = estado.configurar;
+    } catch (const qm::Error& error) {
+        if (!estado.opcionConfigurar.isEmpty() && inicio::EsDeAjustes(error)) {
+            try {
+                configurar = mensajes_->MuestraConOpcion(
+                    {QStringLiteral("Quiltaro"), error.texto(), qm::Icono::Critico},
+                    estado.opcionConfigurar);
+            } catch (...) {
+            }
+        } else {
+            MuestraError(error);
+        }
+    } catch (...) {
+        Protege([] { throw; });
+    }
+    return false;
 }
 
 void frmPrincipal::Cierra() {

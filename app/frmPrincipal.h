@@ -30,6 +30,11 @@ struct OpcionesVentana {
     std::function<std::unique_ptr<motor::ControlReporte>()> creaControlReporte = {};
     // How long Print waits while another copy of the program prints from this database.
     std::chrono::seconds esperaImpresion = movimientos::EsperaImpresion;
+    // Opens the connection dialog; true when it saved the settings. When set, a start-up that
+    // fails for a setting offers it as a second choice; null offers nothing.
+    std::function<bool()> configuraConexion = {};
+    // Opens the connection dialog before start-up (the program's --conexion).
+    bool empiezaConfigurando = false;
 };
 
 // The program's one window. Its Load runs the start-up sequence and its Unload, on every
@@ -42,7 +47,8 @@ public:
     ~frmPrincipal() override;
 
     // The start-up sequence. False when the program ends instead: the message has been shown,
-    // the window closed and the shutdown run.
+    // the window closed and the shutdown run. A failure of settings offers the connection
+    // dialog; once it saved, the sequence runs again.
     bool Form_Load();
     // The shutdown sequence, then the end of the program; runs once.
     void Form_Unload();
@@ -99,6 +105,9 @@ private:
     // The one way into an event handler: a failure is shown, never passed to the event loop.
     void Protege(const std::function<void()>& manejador) noexcept;
     void MuestraError(const qm::Error& error) noexcept;
+    // One run of the start-up sequence; true when done, else whether the user chose to set
+    // the connection up.
+    bool IntentaArranque(bool& configurar);
     // The date check of the field being left, when the focus goes to another control of this
     // window (not to another window, nor away because the window closes).
     void AlSalirDeFecha(int index, Qt::FocusReason razon);

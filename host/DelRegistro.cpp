@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <odbcinst.h>
 #include <sys/stat.h>
@@ -52,6 +53,54 @@ void ProtegeArchivo(const QByteArray& archivo, bool crear) {
         throw Error(errores::ConfiguracionOdbc,
                     QStringLiteral("No se pueden ajustar los permisos del archivo %1")
                         .arg(QFile::decodeName(archivo)));
+}
+
+// The value of a key of a data source as unixODBC reads it in the current mode, "" when none.
+QByteArray ValorOdbc(const QByteArray& origen, const char* clave) {
+    char valor[1024] = {};
+    const int n =
+        SQLGetPrivateProfileString(origen.constData(), clave, "", valor, sizeof valor, "odbc.ini");
+    return n > 0 ? QByteArray(valor).trimmed() : QByteArray();
+}
+
+// The installed driver for a new data source: MariaDB's (its Unicode flavour first), else
+// MySQL's, as odbcinst has them registered.
+QByteArray DriverInstalado() {
+    char lista[8192] = {};
+    WORD largo = 0;
+    if (!SQLGetInstalledDrivers(lista, sizeof lista - 1, &largo))
+        return {};
+    QList<QByteArray> drivers;
+    for (const char* p = lista; *p && p < lista + sizeof lista; p += std::strlen(p) + 1)
+        drivers.push_back(QByteArray(p));
+    for (const char* buscado : {"mariadb unicode", "mariadb", "mysql"})
+        for (const QByteArray& driver : drivers)
+            if (driver.toLower().contains(buscado))
+                return driver;
+    return {};
+}
+
+// A data source written with values and no Driver= line is listed as present yet cannot
+// connect: the first value written into one gets its driver first. One the user file already
+// has keeps its own; a system data source of the name lends its driver.
+void AseguraDriver(const QByteArray& origen) {
+    if (!ValorOdbc(origen, "Driver").isEmpty())
+        return;
+    SQLSetConfigMode(ODBC_SYSTEM_DSN);
+    QByteArray driver = ValorOdbc(origen, "Driver");
+    SQLSetConfigMode(ODBC_USER_DSN);
+    if (driver.isEmpty())
+        driver = DriverInstalado();
+    if (driver.isEmpty())
+        throw Error(errores::ConfiguracionOdbc,
+                    QStringLiteral("No está instalado el controlador ODBC de MariaDB (paquete "
+                                   "odbc-mariadb; odbcinst -q -d lo lista): no se puede crear el "
+                                   "origen de datos \"%1\"")
+                        .arg(QString::fromUtf8(origen)));
+    if (!SQLWritePrivateProfileString(origen.constData(), "Driver", driver.constData(), "odbc.ini"))
+        throw Error(errores::ConfiguracionOdbc,
+                    QStringLiteral("No se pudo crear el origen de datos \"%1\": %2")
+                        .arg(QString::fromUtf8(origen), UltimoErrorOdbc()));
 }
 
 } // namespace
@@ -115,9 +164,17 @@ void DelRegistro::GrabarCadena(const QString& rutaClave, const QString& nombre,
     const QByteArray cOrigen = origen.toUtf8();
     const QByteArray cNombre = nombre.toUtf8();
     const QByteArray cValor = valor.toUtf8();
-    const BOOL escrito = SQLWritePrivateProfileString(cOrigen.constData(), cNombre.constData(),
-                                                      cValor.constData(), "odbc.ini");
-    const QString error = escrito ? QString() : UltimoErrorOdbc();
+    BOOL escrito = false;
+    QString error;
+    try {
+        AseguraDriver(cOrigen);
+        escrito = SQLWritePrivateProfileString(cOrigen.constData(), cNombre.constData(),
+                                               cValor.constData(), "odbc.ini");
+        error = escrito ? QString() : UltimoErrorOdbc();
+    } catch (...) {
+        SQLSetConfigMode(ODBC_BOTH_DSN);
+        throw;
+    }
     SQLSetConfigMode(ODBC_BOTH_DSN);
     ProtegeArchivo(archivo, false);
     if (!escrito)

@@ -24,7 +24,9 @@ public:
 
     // Stores a string value in the registry. Only "Software\ODBC\ODBC.INI\<data source>" is
     // known here: the value goes into that unixODBC user data source (the user odbc.ini,
-    // honouring ODBCINI), which is kept readable by its owner only. Any other key path fails
+    // honouring ODBCINI), which is kept readable by its owner only. A data source without a
+    // driver gets one first (a system data source's of the name, else the installed MariaDB
+    // driver's); one it has stays. Any other key path fails
     // with errores::ArgumentoInvalido; a failed write with errores::ConfiguracionOdbc.
     void GrabarCadena(const QString& rutaClave, const QString& nombre, const QString& valor);
 

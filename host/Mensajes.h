@@ -20,6 +20,13 @@ class PuertoMensajes {
 public:
     virtual ~PuertoMensajes() = default;
     virtual void Muestra(const Mensaje& mensaje) = 0;
+    // The same box with a second button besides OK; true when the user chose it. A port
+    // without buttons of its own shows the plain box.
+    virtual bool MuestraConOpcion(const Mensaje& mensaje, const QString& opcion) {
+        (void)opcion;
+        Muestra(mensaje);
+        return false;
+    }
 };
 
 } // namespace qm

@@ -40,6 +40,26 @@ QStringList Nombres(const std::vector<ColumnaTrabajo>& columnas) {
 namespace {
 
 constexpr long ColumnaDesconocida = 1054; // the server's "Unknown column"
+constexpr long AccesoBaseNegado = 1044;   // the server's "Access denied ... to database"
+
+// Without CREATE TEMPORARY TABLES the server only says that the database is denied; the
+// message names the right, for whoever grants it.
+void CreaTemporal(qm::Conexion& cn, const QString& sql) {
+    try {
+        cn.Execute(sql);
+    } catch (const qm::Error& e) {
+        if (e.numero() != AccesoBaseNegado)
+            throw;
+        const QString base = cn.parametros().base;
+        throw qm::Error(e.numero(),
+                        e.descripcion() + QChar(13) +
+                            QStringLiteral("Al usuario \"%1\" le falta el derecho CREATE "
+                                           "TEMPORARY TABLES sobre la base de datos %2 (tabla "
+                                           "temporal del reporte): GRANT CREATE TEMPORARY TABLES "
+                                           "ON `%2`.* TO ...")
+                                .arg(cn.parametros().usuario, base));
+    }
+}
 
 // "`Name` type [COLLATE c] NULL [DEFAULT 'd']": the column as tmpravesta has it, but nullable.
 QString Definicion(const qm::Recordset& c, qm::Conexion& cn, Defecto defecto) {
@@ -90,7 +110,7 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
     } catch (const qm::Error& e) {
         if (qm::SesionPerdida(e))
             throw;
-        cn_.Execute(crea);
+        CreaTemporal(cn_, crea);
     }
 }
 
@@ -111,7 +131,7 @@ void TablasTemporales::CreaSaldos(std::size_t filas) {
     } catch (const qm::Error& e) {
         if (qm::SesionPerdida(e))
             throw;
-        cn_.Execute(crea);
+        CreaTemporal(cn_, crea);
     }
 }
 

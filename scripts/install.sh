@@ -13,6 +13,7 @@ PAQUETES=(
     xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
     cups
     fonts-dejavu-core fonts-liberation2
+    lintian desktop-file-utils appstream
 )
 
 faltan=()

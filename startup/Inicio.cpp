@@ -2,11 +2,46 @@
 
 #include "host/Error.h"
 #include "movements/CopiaDeTrabajo.h"
+#include "startup/Conexion.h"
 #include "startup/ParaPluginsPortables.h"
+#include "startup/Pistas.h"
 
 namespace inicio {
 
 namespace {
+
+constexpr long BaseDesconocida = 1049;
+constexpr long AccesoBaseNegado = 1044;
+
+// Runs a start-up step; its failure gets the line that says what to fix and where.
+template <class Paso> void Da(const LugarAjustes& lugar, const QString& base, Paso&& paso) {
+    try {
+        paso();
+    } catch (const qm::Error& error) {
+        throw ConPista(error, lugar, base);
+    }
+}
+
+// Opens the reports database, creating it first when it is missing and the user may. When the
+// user may not, the failure to open it stands, with the statement to run.
+void AbreReportes(const qm::BasesDD& BasesDD, qm::Conexion& cnReportes, const LugarAjustes& lugar) {
+    const QString base = movimientos::BaseReportes();
+    try {
+        BasesDD.AbrirBdD(cnReportes, base);
+        return;
+    } catch (const qm::Error& error) {
+        if (error.numero() != BaseDesconocida && error.numero() != AccesoBaseNegado)
+            throw ConPista(error, lugar, base);
+        try {
+            qm::Conexion cnServidor;
+            BasesDD.AbrirBdD(cnServidor, QString());
+            cnServidor.Execute(OrdenCreaReportes());
+        } catch (const qm::Error&) {
+            throw ConPista(error, lugar, base);
+        }
+    }
+    Da(lugar, base, [&] { BasesDD.AbrirBdD(cnReportes, base); });
+}
 
 // Runs one shutdown step; its failure must not keep the next steps from running.
 template <class Paso> void Intenta(Paso&& paso) noexcept {
@@ -18,6 +53,10 @@ template <class Paso> void Intenta(Paso&& paso) noexcept {
 
 } // namespace
 
+QString OpcionConfigurar() {
+    return QStringLiteral("Configurar la conexión…");
+}
+
 QString Version() {
     return QStringLiteral("%1.%2.%3")
         .arg(QUILTARO_VERSION_MAJOR)
@@ -27,7 +66,8 @@ QString Version() {
 
 bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
              const QString& carpetaEjecutable) {
-    estado.cArchivoIni = carpetaEjecutable + QStringLiteral("/Quiltaro.ini");
+    // The user's own settings when there are any, else the file beside the program.
+    estado.cArchivoIni = ArchivoIni(carpetaEjecutable);
 
     objetos.CreaObjetos(carpetaEjecutable);
     const qm::libQMCM& libQMCM = *objetos.libQMCM;
@@ -37,9 +77,13 @@ bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
         ventana.PreparaFecha(index, libQMCM.MascaraFecha(), libQMCM.FormatoFecha(),
                              libQMCM.FechaHoy());
 
-    const EntornoConfiguracion entorno{estado.cArchivoIni, carpetaEjecutable, &ventana.Mensajes()};
+    estado.configurar = false;
+    const EntornoConfiguracion entorno{estado.cArchivoIni, carpetaEjecutable, &ventana.Mensajes(),
+                                       estado.opcionConfigurar, &estado.configurar};
     if (!CargaConfiguracion(libQMCM, *objetos.DelRegistro, BasesDD, *objetos.Utilerias, entorno)) {
-        ventana.Cierra();
+        // The user may have chosen to set the connection up: the caller then goes on.
+        if (!estado.configurar)
+            ventana.Cierra();
         return false;
     }
 
@@ -47,11 +91,14 @@ bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
                       QStringLiteral("  Base de datos: ") + BasesDD.cMiBase);
     ventana.PonTitulo(ventana.Titulo() + QStringLiteral("      ") + Version());
 
-    BasesDD.AbrirBdD(estado.cn, BasesDD.cMiBase);
+    const LugarAjustes lugar{estado.cArchivoIni, objetos.DelRegistro->archivo(), BasesDD.cRuta,
+                             BasesDD.Parametros(BasesDD.cMiBase).puerto, BasesDD.cUsuario};
+    Da(lugar, BasesDD.cMiBase, [&] { BasesDD.AbrirBdD(estado.cn, BasesDD.cMiBase); });
     qm::Conexion cnReportes;
-    BasesDD.AbrirBdD(cnReportes, movimientos::BaseReportes());
+    AbreReportes(BasesDD, cnReportes, lugar);
     // Another copy of the program may be printing from the same working copy.
-    movimientos::PreparaCopiaCompartida(BasesDD, estado.cn, cnReportes, estado.cSQL);
+    Da(lugar, BasesDD.cMiBase,
+       [&] { movimientos::PreparaCopiaCompartida(BasesDD, estado.cn, cnReportes, estado.cSQL); });
     BasesDD.CierraBdD(cnReportes);
     return true;
 }

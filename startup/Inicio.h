@@ -30,14 +30,22 @@ struct EstadoPrincipal {
     QString cArchivoIni;
     qm::Conexion cn; // the main connection, on the configured database
     QString cSQL;    // working SQL buffer, left holding the working copy's creation statement
+    // The installation-path message offers this second choice ("" none); configurar tells
+    // whether the user took it.
+    QString opcionConfigurar;
+    bool configurar = false;
 };
+
+// The second choice of a start-up message whose cause is a setting.
+QString OpcionConfigurar();
 
 // The program's version as major.minor.revision.
 QString Version();
 
 // The start-up sequence, step by step. False when the settings could not be loaded: the
-// message has been shown and the window closed (so the shutdown has run). Any other failure
-// is thrown, for the window to show before it closes.
+// message has been shown and the window closed (so the shutdown has run), unless the user took
+// the message's second choice (estado.configurar), which leaves the window to the caller. Any other
+// failure is thrown, for the window to show before it closes.
 bool Arranca(VentanaInicio& ventana, modComun& objetos, EstadoPrincipal& estado,
              const QString& carpetaEjecutable);
 

@@ -3,6 +3,9 @@
 #include "Claves.h"
 #include "host/Error.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace inicio {
 
 namespace {
@@ -20,6 +23,14 @@ QString MensajeRuta(const QString& archivoIni, const QString& carpeta) {
                              QString(),
                              carpeta};
     return lineas.join(u'\r');
+}
+
+// Which of the two cases it is: a folder that is not there, or one without the host's file.
+QString CausaRuta(const QString& carpeta) {
+    if (carpeta.isEmpty() || !QFileInfo(carpeta).isDir())
+        return QStringLiteral("La carpeta no existe.");
+    return QStringLiteral("La carpeta existe, pero no tiene el archivo %1 de Trevanto Premium.")
+        .arg(QFileInfo(QDir(carpeta), QStringLiteral("Trevanto.ini")).absoluteFilePath());
 }
 
 } // namespace
@@ -53,9 +64,17 @@ bool CargaConfiguracion(const qm::libQMCM& libQMCM, qm::DelRegistro& DelRegistro
         if (!entorno.mensajes)
             throw qm::Error(qm::errores::ArgumentoInvalido,
                             QStringLiteral("No hay dónde mostrar los mensajes"));
-        entorno.mensajes->Muestra(qm::Mensaje{QStringLiteral("Atención"),
-                                              MensajeRuta(entorno.archivoIni, carpeta),
-                                              qm::Icono::Critico});
+        const qm::Mensaje mensaje{QStringLiteral("Atención"),
+                                  MensajeRuta(entorno.archivoIni, carpeta) +
+                                      QStringLiteral("\r\r") + CausaRuta(carpeta),
+                                  qm::Icono::Critico};
+        if (entorno.opcion.isEmpty()) {
+            entorno.mensajes->Muestra(mensaje);
+        } else {
+            const bool eligio = entorno.mensajes->MuestraConOpcion(mensaje, entorno.opcion);
+            if (entorno.eligioOpcion)
+                *entorno.eligioOpcion = eligio;
+        }
         resultado = false;
         return resultado;
     }

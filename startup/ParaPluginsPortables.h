@@ -21,6 +21,10 @@ struct EntornoConfiguracion {
     QString archivoIni;        // full path of Quiltaro.ini
     QString carpetaEjecutable; // default of the host installation folder
     qm::PuertoMensajes* mensajes = nullptr;
+    // A second button of the installation-path message ("" none) and where to tell that the
+    // user chose it.
+    QString opcion;
+    bool* eligioOpcion = nullptr;
 };
 
 // Loads the settings record of BasesDD from the INI file and the host's stored settings,

@@ -43,7 +43,14 @@ unsigned PuertoCerrado();
 class MensajesGrabados final : public qm::PuertoMensajes {
 public:
     void Muestra(const qm::Mensaje& mensaje) override { mensajes.push_back(mensaje); }
+    bool MuestraConOpcion(const qm::Mensaje& mensaje, const QString& opcion) override {
+        mensajes.push_back(mensaje);
+        opciones.push_back(opcion);
+        return eligeOpcion;
+    }
     std::vector<qm::Mensaje> mensajes;
+    std::vector<QString> opciones; // the second choices offered
+    bool eligeOpcion = false;      // what the user answers to them
 };
 
 // Lets the event loop run until the condition holds (a minute at most, against a hang).

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <functional>
+#include <ostream>
 
 namespace prueba {
 namespace {
@@ -131,7 +133,10 @@ TEST_F(Inicio, SiLaInstalacionNoSeAceptaSoloSaleElMensajeYTermina) {
                                             "debe indicarse la ruta correcta de Trevanto Premium.\r"
                                             "Ruta indicada e incorrecta: \r"
                                             "\r"
-                                            "%2")
+                                            "%2\r"
+                                            "\r"
+                                            "La carpeta existe, pero no tiene el archivo "
+                                            "%2/Trevanto.ini de Trevanto Premium.")
                                  .arg(instalacion->archivoIni(), sinHost));
     EXPECT_TRUE(ventana->terminado());
     ASSERT_EQ(salidas.size(), 1u);
@@ -173,6 +178,86 @@ TEST_F(Inicio, UnaBaseQueNoExisteSeMuestraYTermina) {
     ASSERT_EQ(salidas.size(), 1u);
     EXPECT_NE(salidas[0], 0);
 }
+
+// Each failure of settings keeps the server's "Error no. N: text" first (or the program's own
+// installation-path message) and adds one line naming what to fix and where.
+struct CasoFallo {
+    const char* nombre;
+    long numero; // 0: the installation-path message
+    std::function<void(DatosServidor&, QString& base)> ajusta;
+    std::function<void(const InstalacionPrueba&)> toca;
+    // Texts the message must hold; %ini and %host stand for the two files' paths, %srv for
+    // server:port.
+    QStringList dice;
+};
+
+void PrintTo(const CasoFallo& c, std::ostream* os) {
+    *os << c.nombre;
+}
+
+class InicioFallido : public VentanaPrueba, public ::testing::WithParamInterface<CasoFallo> {};
+
+TEST_P(InicioFallido, ElMensajeDiceQueRevisarYDonde) {
+    const CasoFallo& caso = GetParam();
+    DatosServidor datos = Servidor();
+    QString nombreBase = base->nombre();
+    if (caso.ajusta)
+        caso.ajusta(datos, nombreBase);
+    const InstalacionPrueba usada(datos, nombreBase);
+    if (caso.toca)
+        caso.toca(usada);
+    EXPECT_FALSE(AbreVentana(usada));
+    ASSERT_EQ(mensajes.mensajes.size(), 1u);
+    const QString texto = mensajes.mensajes[0].texto;
+    if (caso.numero > 0) {
+        EXPECT_TRUE(texto.startsWith(QStringLiteral("Error no. %1: ").arg(caso.numero)))
+            << texto.toStdString();
+        // The server's text, then the one line.
+        EXPECT_EQ(texto.count(QChar(13)), 1) << texto.toStdString();
+    }
+    const QString servidor = QStringLiteral("%1:%2").arg(datos.servidor).arg(datos.puerto);
+    for (QString parte : caso.dice) {
+        parte.replace("%ini", usada.archivoIni())
+            .replace("%host", usada.carpetaHost() + "/Trevanto.ini")
+            .replace("%srv", servidor);
+        EXPECT_TRUE(texto.contains(parte)) << "falta «" << parte.toStdString() << "» en:\n"
+                                           << texto.toStdString();
+    }
+    ASSERT_EQ(salidas.size(), 1u);
+    EXPECT_NE(salidas[0], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ajustes, InicioFallido,
+    ::testing::Values(
+        CasoFallo{
+            "SinTrevantoIni",
+            0,
+            {},
+            [](const InstalacionPrueba& i) { QFile::remove(i.carpetaHost() + "/Trevanto.ini"); },
+            {"debe indicarse la ruta correcta de Trevanto Premium.", "no tiene el archivo %host"}},
+        CasoFallo{
+            "SinCarpetaDelHost",
+            0,
+            {},
+            [](const InstalacionPrueba& i) { i.ApuntaA(i.carpetaHost() + "/no-existe"); },
+            {"debe indicarse la ruta correcta de Trevanto Premium.", "La carpeta no existe."}},
+        CasoFallo{"ServidorInalcanzable",
+                  2002,
+                  [](DatosServidor& d, QString&) { d.puerto = PuertoCerrado(); },
+                  {},
+                  {"%srv", "MySQLServer", "MySQLPuerto", "%host"}},
+        CasoFallo{"ContrasenaRechazada",
+                  1045,
+                  [](DatosServidor& d, QString&) { d.password += "-mala"; },
+                  {},
+                  {"MySQLUsuario", "MySQLPassword", "%host"}},
+        CasoFallo{"BaseDesconocida",
+                  1049,
+                  [](DatosServidor&, QString& b) { b += "_no_existe"; },
+                  {},
+                  {"Base de datos a usar", "%ini", "no existe"}}),
+    [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST(InicioSinServidor, CerrarConElServidorYaCaidoTerminaLimpio) {
     ServidorPropio propio;

@@ -40,7 +40,9 @@ TEST_F(ReporteOdbc, CatorceValoresEnAmbosOrigenes) {
                            {"User", "quil"},
                            {"UID", "quil"},
                            {"Port", "3306"},
-                           {"Database", "datos1"}};
+                           {"Database", "datos1"},
+                           // a new data source gets the installed driver (Debian's name)
+                           {"Driver", "MariaDB Unicode"}};
     EXPECT_EQ(prueba::LeeOrigen(Prueba), esperadas);
     Claves reportes = esperadas;
     reportes["Database"] = "tvlightreportes";
@@ -103,8 +105,10 @@ TEST_F(ReporteOdbc, EtiquetaSinDistinguirMayusculas) {
     modRPTs::GrabaODBC(DelRegistro, "SERVIDOR", valor, 0);
     valor = "clave";
     modRPTs::GrabaODBC(DelRegistro, "CONTRASEÑA", valor, 0);
-    EXPECT_EQ(prueba::LeeOrigen(Prueba),
-              (Claves{{"Server", "h1"}, {"Password", "clave"}, {"PWD", "clave"}}));
+    EXPECT_EQ(prueba::LeeOrigen(Prueba), (Claves{{"Driver", "MariaDB Unicode"},
+                                                 {"Server", "h1"},
+                                                 {"Password", "clave"},
+                                                 {"PWD", "clave"}}));
 }
 
 TEST_F(ReporteOdbc, LaBaseDeReportesCambiaLaVariableDelQueLlama) {
@@ -181,10 +185,11 @@ TEST_P(ReporteOdbcSalto, DetieneLasEscriturasRestantes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Campos, ReporteOdbcSalto,
-    ::testing::Values(CasoSalto{"cRuta", {}}, CasoSalto{"cPassword", {"Server"}},
-                      CasoSalto{"cUsuario", {"Server", "Password", "PWD"}},
-                      CasoSalto{"cPuerto", {"Server", "Password", "PWD", "User", "UID"}},
-                      CasoSalto{"cMiBase", {"Server", "Password", "PWD", "User", "UID", "Port"}}),
+    ::testing::Values(CasoSalto{"cRuta", {}}, CasoSalto{"cPassword", {"Driver", "Server"}},
+                      CasoSalto{"cUsuario", {"Driver", "Server", "Password", "PWD"}},
+                      CasoSalto{"cPuerto", {"Driver", "Server", "Password", "PWD", "User", "UID"}},
+                      CasoSalto{"cMiBase",
+                                {"Driver", "Server", "Password", "PWD", "User", "UID", "Port"}}),
     [](const auto& info) { return std::string(info.param.campo); });
 
 TEST_F(ReporteOdbc, UnaEscrituraFallidaPasaSuError) {

@@ -252,7 +252,9 @@ TEST_F(Configuracion, InstalacionIncorrectaMuestraElMensajeYNoSigue) {
                            entorno_.archivoIni +
                            ")\r\rdebe indicarse la ruta correcta de Trevanto Premium.\r"
                            "Ruta indicada e incorrecta: \r\r" +
-                           carpeta);
+                           carpeta +
+                           // then which of the two it is
+                           "\r\rLa carpeta no existe.");
     EXPECT_EQ(Contenido(entorno_.archivoIni), antes);
     EXPECT_EQ(bases_.cRuta, "intacto");
     EXPECT_FALSE(bases_.cPuerto.isValid());
@@ -261,7 +263,10 @@ TEST_F(Configuracion, InstalacionIncorrectaMuestraElMensajeYNoSigue) {
 TEST_F(Configuracion, PrimerArranqueSinInstalacionSoloGuardaLaRuta) {
     EXPECT_FALSE(Carga());
     ASSERT_EQ(grabador_.mensajes.size(), 1u);
-    EXPECT_TRUE(grabador_.mensajes.front().texto.endsWith("\r" + entorno_.carpetaEjecutable));
+    EXPECT_TRUE(grabador_.mensajes.front().texto.contains("\r" + entorno_.carpetaEjecutable +
+                                                          "\r\rLa carpeta existe, pero no tiene "
+                                                          "el archivo "))
+        << grabador_.mensajes.front().texto.toStdString();
     EXPECT_EQ(lib_.LeeIni(kSeccion, kRuta, entorno_.archivoIni), entorno_.carpetaEjecutable);
     EXPECT_FALSE(Contenido(entorno_.archivoIni).contains(kBase.toUtf8()));
 }

@@ -113,6 +113,22 @@ TEST(GrabarCadena, EscribeElOrigenDeDatosDelUsuario) {
     EXPECT_EQ(LeeOdbc("Trevanto Reportes", "SERVER"), "db.local");
 }
 
+TEST(GrabarCadena, UnOrigenNuevoLlevaElDriverInstaladoYUnoExistenteConservaElSuyo) {
+    const QString odbcIni = prueba::Entorno().odbcIni();
+    prueba::EscribeArchivo(odbcIni, "[myodbc3-test]\nDriver=Otro driver\nServer=viejo\n"
+                                    "[Trevanto Reportes]\nServer=sin driver\n");
+    qm::DelRegistro r;
+    r.GrabarCadena("Software\\ODBC\\ODBC.INI\\myodbc3-test", "Server", "db.local");
+    r.GrabarCadena("Software\\ODBC\\ODBC.INI\\Trevanto Reportes", "Server", "db.local");
+    r.GrabarCadena("Software\\ODBC\\ODBC.INI\\Nuevo", "Server", "db.local");
+    EXPECT_EQ(LeeOdbc("myodbc3-test", "Driver"), "Otro driver");
+    // Debian's odbc-mariadb registers its driver under this name.
+    EXPECT_EQ(LeeOdbc("Trevanto Reportes", "Driver"), "MariaDB Unicode");
+    EXPECT_EQ(LeeOdbc("Nuevo", "Driver"), "MariaDB Unicode");
+    EXPECT_EQ(LeeOdbc("Nuevo", "Server"), "db.local");
+    QFile::remove(odbcIni);
+}
+
 TEST(GrabarCadena, OtraClaveSeRechaza) {
     qm::DelRegistro r;
     for (const QString ruta : {"Software\\Trevanto\\Config", "", "Software\\ODBC\\ODBC.INI\\",
