@@ -54,8 +54,7 @@ private:
 // other copy of the program on this database: it is held from the truncate until the report
 // engine has read it (the preview then stays open without holding it). When another Print
 // keeps it for the whole wait, nothing is built and the user is told to try again. During
-// that wait the window keeps painting under the busy pointer and takes no input. The build's
-// statements may take the long answer bound; the rest keeps the short one.
+// that wait the window keeps painting under the busy pointer and takes no input.
 void frmPrincipal::cmdImprimir_Click() {
     if (imprimiendo_)
         return;
@@ -63,7 +62,6 @@ void frmPrincipal::cmdImprimir_Click() {
     std::optional<PunteroOcupado> puntero(std::in_place);
 
     const auto construye = [&] {
-        const qm::PlazoDeRespuesta largo(estado.cn, qm::RespuestaLarga);
         movimientos::GeneraMovimientos({*objetos.libQMCM, *objetos.BasesDD, *objetos.Utilerias},
                                        estado.cn, estado.cSQL,
                                        {Texto(0), Texto(1), txtCliente->text()});

@@ -38,8 +38,8 @@ struct ParametrosConexion {
     // The most one read or write may wait; fixed when the session opens.
     std::chrono::seconds limiteLectura = RespuestaLarga;
     // The most a statement waits for its answer to begin, unless a PlazoDeRespuesta says
-    // otherwise.
-    std::chrono::seconds plazoRespuesta = RespuestaBreve;
+    // otherwise. The program's own sessions (BasesDD) take RespuestaBreve.
+    std::chrono::seconds plazoRespuesta = RespuestaLarga;
 };
 
 // "127.0.0.1, puerto 3306": the server and port the parameters reach, for messages.

@@ -68,7 +68,11 @@ bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL
         PreparaTablas(BasesDD, cn, cnReportes, cSQL);
         BasesDD.CierraBdD(cnReportes);
     }
-    construye();
+    {
+        // The build's largest statements take seconds on a large database.
+        const qm::PlazoDeRespuesta largo(cn, qm::RespuestaLarga);
+        construye();
+    }
     if (!bloqueo.Vigente())
         throw qm::Error(SesionPerdida,
                         QStringLiteral("Se perdió la sesión con el servidor mientras se preparaba "

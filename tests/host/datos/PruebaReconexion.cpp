@@ -67,6 +67,7 @@ TEST(Reconexion, ServidorCalladoFallaEnSuPlazoYLuegoSeRecupera) {
     prueba::DatosServidor datos = prueba::Servidor();
     datos.puerto = proxy.puerto();
     qm::Conexion cn = prueba::Conecta(datos);
+    cn.PonPlazoRespuesta(qm::RespuestaBreve);
     cn.Execute("SET SESSION sql_mode='NO_BACKSLASH_ESCAPES'");
     const long long primera = cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toLongLong();
 
