@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QInputEvent>
 #include <optional>
 
 namespace {
@@ -15,6 +16,22 @@ public:
     ~PunteroOcupado() { QApplication::restoreOverrideCursor(); }
     PunteroOcupado(const PunteroOcupado&) = delete;
     PunteroOcupado& operator=(const PunteroOcupado&) = delete;
+};
+
+// While it lives the user's input (keys, mouse, closing the window) is refused, for all the
+// program's windows; everything else (painting, timers) goes on.
+class RechazaEntrada final : public QObject {
+public:
+    RechazaEntrada() { QCoreApplication::instance()->installEventFilter(this); }
+    ~RechazaEntrada() override { QCoreApplication::instance()->removeEventFilter(this); }
+    RechazaEntrada(const RechazaEntrada&) = delete;
+    RechazaEntrada& operator=(const RechazaEntrada&) = delete;
+
+protected:
+    bool eventFilter(QObject* /*objeto*/, QEvent* evento) override {
+        return dynamic_cast<QInputEvent*>(evento) != nullptr ||
+               evento->type() == QEvent::InputMethod || evento->type() == QEvent::Close;
+    }
 };
 
 // Marks a Print as running; a second click while it runs does nothing.
@@ -36,7 +53,8 @@ private:
 // which shows it; the pointer comes back either way. The working copy is shared with every
 // other copy of the program on this database: it is held from the truncate until the report
 // engine has read it (the preview then stays open without holding it). When another Print
-// keeps it for the whole wait, nothing is built and the user is told to try again.
+// keeps it for the whole wait, nothing is built and the user is told to try again. During
+// that wait the window keeps painting under the busy pointer and takes no input.
 void frmPrincipal::cmdImprimir_Click() {
     if (imprimiendo_)
         return;
@@ -65,8 +83,13 @@ void frmPrincipal::cmdImprimir_Click() {
         reportes->parametros().Propiedad24 = 0;
         reportes->ImprimeReporte(QString(), QStringLiteral("ravesta*tmpravesta"));
     };
+    const auto entretanto = [] {
+        const RechazaEntrada rechazo;
+        QCoreApplication::processEvents();
+    };
     if (movimientos::ImprimeConCopia(*objetos.BasesDD, estado.cn, estado.cSQL, construye, imprime,
-                                     opciones_.esperaImpresion))
+                                     opciones_.esperaImpresion, movimientos::BaseReportes(),
+                                     entretanto))
         return;
     puntero.reset();
     mensajes_->Muestra(

@@ -2,6 +2,7 @@
 
 #include "startup/Conexion.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QIcon>
@@ -14,6 +15,10 @@ namespace {
 
 // 9.75 points at 96 dots per inch.
 constexpr int PixelesFuente = 13;
+
+// How long the customer field must rest before the lookup's message is shown: longer than the
+// gap between two keystrokes of someone typing a code.
+constexpr std::chrono::milliseconds PausaDeTecleo{1200};
 
 QFont FuenteVentana() {
     const QString clasica = QStringLiteral("MS Sans Serif");
@@ -52,7 +57,10 @@ QIcon IconoVentana() {
 
 frmPrincipal::frmPrincipal(OpcionesVentana opciones, QWidget* padre)
     : QWidget(padre), opciones_(std::move(opciones)), mensajesPropios_(this),
-      mensajes_(opciones_.mensajes ? opciones_.mensajes : &mensajesPropios_) {
+      mensajes_(opciones_.mensajes ? opciones_.mensajes : &mensajesPropios_), sonda_(nullptr) {
+    pausaTecleo_.setSingleShot(true);
+    pausaTecleo_.setInterval(PausaDeTecleo);
+    connect(&pausaTecleo_, &QTimer::timeout, this, [this] { MuestraAvisoPendiente(); });
     setObjectName(QStringLiteral("frmPrincipal"));
     setWindowTitle(QStringLiteral("Reporte de movimientos de clientes"));
     setWindowIcon(IconoVentana());
@@ -183,6 +191,12 @@ void frmPrincipal::Cierra() {
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* evento) {
+    // A Print that waits for the working copy lets the window repaint; closing it then would
+    // take the connection from under the Print.
+    if (imprimiendo_) {
+        evento->ignore();
+        return;
+    }
     Form_Unload();
     evento->accept();
 }
@@ -191,6 +205,9 @@ void frmPrincipal::Form_Unload() {
     if (terminado_)
         return;
     terminado_ = true;
+    pausaTecleo_.stop();
+    avisoPendiente_.reset();
+    sonda_.Detiene();
     // The report module refers to the host objects, which the shutdown releases.
     reportes.reset();
     crpReporte.reset();
@@ -209,6 +226,23 @@ void frmPrincipal::Protege(const std::function<void()>& manejador) noexcept {
     } catch (...) {
         MuestraError(qm::Error(51, QStringLiteral("Falla desconocida")));
     }
+}
+
+void frmPrincipal::AvisaAlPausar(const qm::Mensaje& mensaje) {
+    avisoPendiente_ = mensaje;
+    pausaTecleo_.start();
+}
+
+void frmPrincipal::MuestraAvisoPendiente() {
+    if (!avisoPendiente_ || terminado_)
+        return;
+    if (imprimiendo_ || QApplication::activeModalWidget()) {
+        pausaTecleo_.start();
+        return;
+    }
+    const qm::Mensaje mensaje = *avisoPendiente_;
+    avisoPendiente_.reset();
+    Protege([&] { mensajes_->Muestra(mensaje); });
 }
 
 void frmPrincipal::MuestraError(const qm::Error& error) noexcept {

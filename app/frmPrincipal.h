@@ -3,6 +3,7 @@
 #include "app/CampoEntrada.h"
 #include "app/Etiqueta.h"
 #include "app/MensajesVentana.h"
+#include "app/SondaServidor.h"
 #include "host/Error.h"
 #include "movements/CopiaDeTrabajo.h"
 #include "report/ModuloReportes.h"
@@ -12,11 +13,13 @@
 
 #include <QPushButton>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // How the window is set in its run.
 struct OpcionesVentana {
@@ -116,8 +119,15 @@ private:
     // Before Print runs: the date field that still holds the focus is checked as if left.
     void ValidaFechaConFoco();
     // The lookup at each change of the customer code. It only confirms the code to the user:
-    // a failure is told once, then no more until a lookup succeeds again.
+    // a failure is told once, then no more until a lookup succeeds again. A server that does
+    // not answer is asked nothing more until it answers again (sonda_), and then the name of
+    // the code in the field comes back by itself.
     void BuscaCliente();
+    void ServidorDeVuelta();
+    // The lookup's message waits until the user stops typing: a message box opened while a
+    // code is typed would take the rest of it.
+    void AvisaAlPausar(const qm::Mensaje& mensaje);
+    void MuestraAvisoPendiente();
 
     OpcionesVentana opciones_;
     MensajesVentana mensajesPropios_;
@@ -127,5 +137,8 @@ private:
     bool terminado_ = false;
     bool imprimiendo_ = false;
     bool busquedaCallada_ = false; // a failed lookup has been told
+    SondaServidor sonda_;
+    std::optional<qm::Mensaje> avisoPendiente_;
+    QTimer pausaTecleo_; // runs out when the user has stopped typing
     int codigoSalida_ = 0;
 };

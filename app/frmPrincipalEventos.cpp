@@ -42,7 +42,12 @@ void frmPrincipal::ConectaEventos() {
                 Protege([&] { txtCliente_GotFocus(); });
         },
         nullptr,
-        [this](int& tecla) { Protege([&] { txtCliente_KeyDown(tecla); }); },
+        [this](int& tecla) {
+            // Still typing: the lookup's message waits.
+            if (avisoPendiente_)
+                pausaTecleo_.start();
+            Protege([&] { txtCliente_KeyDown(tecla); });
+        },
         [this](int& caracter) { Protege([&] { txtCliente_KeyPress(caracter); }); },
     });
     connect(txtCliente, &QLineEdit::textChanged, this,
@@ -113,20 +118,44 @@ void frmPrincipal::txtCliente_KeyPress(int& KeyAscii) {
 }
 
 void frmPrincipal::BuscaCliente() {
+    if (avisoPendiente_)
+        pausaTecleo_.start();
+    if (sonda_.activa()) {
+        // Asking a server that does not answer would hold the typing each time.
+        Label4->PonCaption(QString());
+        Label4->setVisible(false);
+        return;
+    }
     try {
         txtCliente_Change();
     } catch (const qm::Error& error) {
+        const bool sinServidor = qm::ServidorInalcanzable(error);
+        if (sinServidor)
+            sonda_.Empieza(estado.cn.parametros(), [this] { ServidorDeVuelta(); });
         if (busquedaCallada_)
             return;
         busquedaCallada_ = true;
-        if (!qm::ServidorInalcanzable(error))
-            throw;
-        mensajes_->Muestra(SinServidor(estado.cn, error));
+        AvisaAlPausar(sinServidor ? SinServidor(estado.cn, error)
+                                  : qm::Mensaje{QStringLiteral("Quiltaro"), error.texto(),
+                                                qm::Icono::Critico});
         return;
     }
     // The empty code asks the server nothing, so it proves nothing.
-    if (txtCliente->text() != QString())
+    if (txtCliente->text() != QString()) {
         busquedaCallada_ = false;
+        avisoPendiente_.reset();
+    }
+}
+
+void frmPrincipal::ServidorDeVuelta() {
+    if (terminado_)
+        return;
+    // A Print under way (waiting for the working copy) has the connection: after it.
+    if (imprimiendo_) {
+        QTimer::singleShot(std::chrono::milliseconds(200), this, [this] { ServidorDeVuelta(); });
+        return;
+    }
+    Protege([&] { BuscaCliente(); });
 }
 
 void frmPrincipal::txtCliente_Change() {

@@ -28,6 +28,7 @@ ParametrosConexion BasesDD::Parametros(const QString& base) const {
     p.password = cPassword;
     p.base = base;
     p.segundosEspera = SegundosConexion;
+    p.plazoRespuesta = RespuestaBreve;
     return p;
 }
 

@@ -23,7 +23,10 @@ public:
     QString cMiBase;   // the configured database
 
     // Opens cn on the database with the record's server, port and credentials, charset
-    // utf8mb4 and a connect timeout of seconds. A server error keeps its number and text.
+    // utf8mb4, a connect timeout of seconds and the answer bounds of ParametrosConexion (a
+    // statement fails when a silent server has not begun to answer within RespuestaBreve;
+    // the movement builder raises it to RespuestaLarga). A server error keeps its number and
+    // text.
     void AbrirBdD(Conexion& cn, const QString& base) const;
     // Whether the table exists, by its exact name, in the connection's database.
     bool HayTabla(const QString& tabla, Conexion& cn) const;

@@ -44,11 +44,14 @@ QString BloqueoNombrado::NombreSeguro(const QString& nombre) {
     return nombre.left(Unidades(nombre, letras)) + QLatin1Char('#') + QString::fromLatin1(hash);
 }
 
-BloqueoNombrado::BloqueoNombrado(Conexion cn, const QString& nombre, std::chrono::seconds espera)
+BloqueoNombrado::BloqueoNombrado(Conexion cn, const QString& nombre, std::chrono::seconds espera,
+                                 const std::function<void()>& entretanto)
     : cn_(std::move(cn)), nombre_(NombreSeguro(nombre)) {
+    const std::chrono::seconds segundos = std::max(std::chrono::seconds(0), espera);
     const QVariant r = cn_.Consulta(QStringLiteral("SELECT GET_LOCK(%1, %2)")
                                         .arg(Literal(cn_, nombre_))
-                                        .arg(std::max<long long>(0, espera.count())))
+                                        .arg(segundos.count()),
+                                    segundos + cn_.plazoRespuesta(), entretanto)
                            .Valor(0);
     if (r.isNull())
         throw Error(

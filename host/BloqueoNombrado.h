@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <chrono>
+#include <functional>
 
 namespace qm {
 
@@ -14,9 +15,12 @@ namespace qm {
 class BloqueoNombrado {
 public:
     // Waits up to `espera` (whole seconds) for the lock; tomado() tells whether it was had.
+    // The server's answer may take the wait plus the session's answer bound. `entretanto`, when
+    // given, runs every few hundredths of a second of the wait (a window repaints).
     // A name too long for the server is shortened (NombreSeguro). A server error, or GET_LOCK
     // answering NULL (the session was killed while it waited), is thrown.
-    BloqueoNombrado(Conexion cn, const QString& nombre, std::chrono::seconds espera);
+    BloqueoNombrado(Conexion cn, const QString& nombre, std::chrono::seconds espera,
+                    const std::function<void()>& entretanto = {});
     ~BloqueoNombrado();
     BloqueoNombrado(const BloqueoNombrado&) = delete;
     BloqueoNombrado& operator=(const BloqueoNombrado&) = delete;

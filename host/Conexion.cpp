@@ -7,13 +7,31 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
 #include <errmsg.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <utility>
 
 namespace qm {
 
 namespace {
+
+QString ServidorDe(const ParametrosConexion& p) {
+    return p.servidor.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : p.servidor.trimmed();
+}
+
+// A session lost half way (the server went silent past a timeout, or went away) names the
+// server and port, so that the user knows which one to look at.
+Error FalloConServidor(MYSQL* m, const ParametrosConexion& p) {
+    const Error error = qm::FalloDe(m);
+    if (error.numero() != CR_SERVER_LOST && error.numero() != CR_SERVER_LOST_EXTENDED)
+        return error;
+    return Error(error.numero(),
+                 QStringLiteral("Se perdió la comunicación con el servidor de la base de datos "
+                                "(%1): %2")
+                     .arg(ServidorYPuerto(p), error.descripcion()));
+}
 
 Error Cerrada() {
     return Error(errores::ObjetoCerrado,
@@ -26,23 +44,28 @@ std::unique_ptr<MYSQL, CierraMysql> Conecta(const ParametrosConexion& p) {
     std::unique_ptr<MYSQL, CierraMysql> m(mysql_init(nullptr));
     if (!m)
         throw Error(CR_OUT_OF_MEMORY, QStringLiteral("Sin memoria para la conexión"));
+    // The connect timeout bounds the server's greeting too; the read and write timeouts bound
+    // every later wait, and cannot be changed once the session is open.
     unsigned int espera = p.segundosEspera;
     mysql_optionsv(m.get(), MYSQL_OPT_CONNECT_TIMEOUT, &espera);
+    unsigned int lectura =
+        static_cast<unsigned int>(std::max<long long>(1, p.limiteLectura.count()));
+    mysql_optionsv(m.get(), MYSQL_OPT_READ_TIMEOUT, &lectura);
+    mysql_optionsv(m.get(), MYSQL_OPT_WRITE_TIMEOUT, &lectura);
     mysql_optionsv(m.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
     my_bool reconecta = 0;
     mysql_optionsv(m.get(), MYSQL_OPT_RECONNECT, &reconecta);
     unsigned int protocolo = MYSQL_PROTOCOL_TCP;
     mysql_optionsv(m.get(), MYSQL_OPT_PROTOCOL, &protocolo);
 
-    const QByteArray servidor =
-        p.servidor.trimmed().isEmpty() ? QByteArray("127.0.0.1") : p.servidor.trimmed().toUtf8();
+    const QByteArray servidor = ServidorDe(p).toUtf8();
     const QByteArray usuario = p.usuario.toUtf8();
     const QByteArray password = p.password.toUtf8();
     const QByteArray base = p.base.toUtf8();
     if (!mysql_real_connect(m.get(), servidor.constData(), usuario.constData(),
                             password.constData(), base.isEmpty() ? nullptr : base.constData(),
                             p.puerto, nullptr, CLIENT_MULTI_RESULTS))
-        throw FalloDe(m.get());
+        throw FalloConServidor(m.get(), p);
     return m;
 }
 
@@ -59,16 +82,62 @@ bool EsAjuste(const QString& sql) {
     return sql.trimmed().startsWith(QLatin1String("SET "), Qt::CaseInsensitive);
 }
 
-void Ejecuta(MYSQL* m, const QByteArray& sql) {
-    if (mysql_real_query(m, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
-        throw FalloDe(m);
+// Waits up to `plazo` for the answer to a statement just sent to begin. Connector/C's own
+// read timeout is fixed for the session's life, so the shorter bound is kept here. When the
+// answer has not begun, the session is cut: an answer arriving late would be taken for the
+// next statement's, and a cut session is seen as dropped (Caida) and opened again.
+void EsperaRespuesta(MYSQL* m, const ParametrosConexion& p, std::chrono::seconds plazo,
+                     const std::function<void()>& entretanto) {
+    using Reloj = std::chrono::steady_clock;
+    constexpr std::chrono::milliseconds Tramo{40};
+    const int fd = static_cast<int>(mysql_get_socket(m));
+    const Reloj::time_point fin = Reloj::now() + plazo;
+    for (;;) {
+        const auto falta = std::chrono::ceil<std::chrono::milliseconds>(fin - Reloj::now());
+        if (falta.count() <= 0)
+            break;
+        pollfd espera{fd, POLLIN, 0};
+        const auto tramo = entretanto ? std::min(falta, Tramo) : falta;
+        const int listo = poll(&espera, 1, static_cast<int>(tramo.count()));
+        // Ready, or a socket the read will report on.
+        if (listo > 0 || (listo < 0 && errno != EINTR))
+            return;
+        if (entretanto)
+            entretanto();
+    }
+    shutdown(fd, SHUT_RDWR);
+    throw Error(CR_SERVER_LOST,
+                QStringLiteral("El servidor de la base de datos (%1) no respondió en %2 segundos.")
+                    .arg(ServidorYPuerto(p))
+                    .arg(plazo.count()));
+}
+
+// Sends a statement and reads the start of its answer within `plazo`. False when it could
+// not be sent (the session was gone: 2006), so that it never ran.
+bool Manda(MYSQL* m, const ParametrosConexion& p, const QByteArray& sql, std::chrono::seconds plazo,
+           const std::function<void()>& entretanto) {
+    if (mysql_send_query(m, sql.constData(), static_cast<unsigned long>(sql.size())) != 0) {
+        if (mysql_errno(m) == CR_SERVER_GONE_ERROR)
+            return false;
+        throw FalloConServidor(m, p);
+    }
+    EsperaRespuesta(m, p, plazo, entretanto);
+    if (mysql_read_query_result(m) != 0)
+        throw FalloConServidor(m, p);
+    return true;
+}
+
+void Ejecuta(MYSQL* m, const ParametrosConexion& p, const QByteArray& sql,
+             std::chrono::seconds plazo) {
+    if (!Manda(m, p, sql, plazo, {}))
+        throw FalloConServidor(m, p);
     do {
         ResultadoMysql r(mysql_store_result(m));
         if (!r && mysql_field_count(m) != 0)
-            throw FalloDe(m);
+            throw FalloConServidor(m, p);
     } while (mysql_next_result(m) == 0);
     if (mysql_errno(m) != 0)
-        throw FalloDe(m);
+        throw FalloConServidor(m, p);
 }
 
 } // namespace
@@ -85,32 +154,34 @@ void Conexion::Sesion::Reabre() {
     // On failure the dead session stays, so a later statement tries again.
     std::unique_ptr<MYSQL, CierraMysql> nueva = Conecta(parametros);
     for (const QString& ajuste : ajustes)
-        Ejecuta(nueva.get(), ajuste.toUtf8());
+        Ejecuta(nueva.get(), parametros, ajuste.toUtf8(), plazo);
     mysql = std::move(nueva);
 }
 
 ResultadoMysql Conexion::Sesion::Envia(const QString& sql) {
+    return Envia(sql, plazo, {});
+}
+
+ResultadoMysql Conexion::Sesion::Envia(const QString& sql, std::chrono::seconds plazoAhora,
+                                       const std::function<void()>& entretanto) {
     if (observador)
         observador(sql);
     MYSQL* m = Prepara();
     const QByteArray texto = sql.toUtf8();
-    const auto longitud = static_cast<unsigned long>(texto.size());
-    if (mysql_real_query(m, texto.constData(), longitud) != 0) {
-        // 2006: the statement could not be sent, so it never ran and may go again on a new
-        // session. 2013 (lost while answering) may have run: it fails.
-        if (mysql_errno(m) != CR_SERVER_GONE_ERROR)
-            throw FalloDe(m);
+    // 2006: the statement could not be sent, so it never ran and may go again on a new
+    // session. 2013 (lost while answering, or no answer in time) may have run: it fails.
+    if (!Manda(m, parametros, texto, plazoAhora, entretanto)) {
         Reabre();
         m = mysql.get();
-        if (mysql_real_query(m, texto.constData(), longitud) != 0)
-            throw FalloDe(m);
+        if (!Manda(m, parametros, texto, plazoAhora, entretanto))
+            throw FalloConServidor(m, parametros);
     }
     ResultadoMysql primero;
     bool hayPrimero = false;
     do {
         ResultadoMysql r(mysql_store_result(m));
         if (!r && mysql_field_count(m) != 0)
-            throw FalloDe(m);
+            throw FalloConServidor(m, parametros);
         if (!hayPrimero) {
             hayPrimero = true;
             filas = mysql_affected_rows(m);
@@ -119,7 +190,7 @@ ResultadoMysql Conexion::Sesion::Envia(const QString& sql) {
         }
     } while (mysql_next_result(m) == 0);
     if (mysql_errno(m) != 0)
-        throw FalloDe(m);
+        throw FalloConServidor(m, parametros);
     if (EsAjuste(sql)) {
         // The same setting run again is replayed once, in its latest place.
         std::erase(ajustes, sql);
@@ -149,6 +220,7 @@ Conexion& Conexion::operator=(Conexion&&) noexcept = default;
 Conexion Conexion::Abre(const ParametrosConexion& parametros) {
     auto sesion = std::make_shared<Sesion>();
     sesion->parametros = parametros;
+    sesion->plazo = parametros.plazoRespuesta;
     sesion->mysql = Conecta(parametros);
     Conexion cn;
     cn.sesion_ = std::move(sesion);
@@ -178,6 +250,39 @@ Recordset Conexion::Consulta(const QString& sql) {
     return Recordset::Crea(sesion_, sesion_->Envia(sql).release());
 }
 
+Recordset Conexion::Consulta(const QString& sql, std::chrono::seconds plazo,
+                             const std::function<void()>& entretanto) {
+    if (!sesion_)
+        throw Cerrada();
+    return Recordset::Crea(sesion_, sesion_->Envia(sql, plazo, entretanto).release());
+}
+
+std::chrono::seconds Conexion::plazoRespuesta() const {
+    return sesion_ ? sesion_->plazo : RespuestaBreve;
+}
+
+void Conexion::PonPlazoRespuesta(std::chrono::seconds plazo) {
+    if (!sesion_)
+        throw Cerrada();
+    sesion_->plazo = plazo;
+}
+
+PlazoDeRespuesta::PlazoDeRespuesta(Conexion cn, std::chrono::seconds plazo)
+    : cn_(std::move(cn)), antes_(cn_.plazoRespuesta()) {
+    cn_.PonPlazoRespuesta(plazo);
+}
+
+PlazoDeRespuesta::~PlazoDeRespuesta() {
+    try {
+        cn_.PonPlazoRespuesta(antes_);
+    } catch (...) {
+    }
+}
+
+QString ServidorYPuerto(const ParametrosConexion& p) {
+    return QStringLiteral("%1, puerto %2").arg(ServidorDe(p)).arg(p.puerto);
+}
+
 QString Conexion::Escapa(const QString& texto) {
     if (!abierta())
         throw Cerrada();
@@ -187,7 +292,7 @@ QString Conexion::Escapa(const QString& texto) {
         mysql_real_escape_string(sesion_->mysql.get(), destino.data(), origen.constData(),
                                  static_cast<unsigned long>(origen.size()));
     if (n == static_cast<unsigned long>(-1))
-        throw FalloDe(sesion_->mysql.get());
+        throw FalloConServidor(sesion_->mysql.get(), sesion_->parametros);
     destino.truncate(static_cast<qsizetype>(n));
     return QString::fromUtf8(destino);
 }

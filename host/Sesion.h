@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mysql.h>
@@ -29,11 +30,15 @@ struct Conexion::Sesion {
     unsigned long long filas = 0;
     unsigned int avisos = 0;
     std::function<void(const QString&)> observador; // sees every statement text sent
+    std::chrono::seconds plazo = RespuestaBreve;    // for the answer to begin
 
     // The live native session: fails on a closed one, re-opens one dropped while idle.
     MYSQL* Prepara();
-    // Sends a statement and consumes every result; gives the first result set, if any.
+    // Sends a statement and consumes every result; gives the first result set, if any. The
+    // answer must begin within `plazo` (the session's own when not given).
     ResultadoMysql Envia(const QString& sql);
+    ResultadoMysql Envia(const QString& sql, std::chrono::seconds plazo,
+                         const std::function<void()>& entretanto);
     // Rows the last UPDATE found (not only changed), from the server's info text.
     unsigned long long FilasEncontradas() const;
 

@@ -32,8 +32,9 @@ QString NombreBloqueoCopia(qm::Conexion& cn) {
     return QStringLiteral("quiltaro.tmpravesta.") + base;
 }
 
-BloqueoCopia::BloqueoCopia(qm::Conexion& cn, std::chrono::seconds espera)
-    : qm::BloqueoNombrado(cn, NombreBloqueoCopia(cn), espera) {}
+BloqueoCopia::BloqueoCopia(qm::Conexion& cn, std::chrono::seconds espera,
+                           const std::function<void()>& entretanto)
+    : qm::BloqueoNombrado(cn, NombreBloqueoCopia(cn), espera, entretanto) {}
 
 void PreparaCopiaCompartida(const qm::BasesDD& BasesDD, qm::Conexion& cn, qm::Conexion& cnReportes,
                             QString& cSQL, std::chrono::seconds espera) {
@@ -56,8 +57,9 @@ bool BorraCopiaCompartida(qm::Conexion& cn, std::chrono::seconds espera) {
 
 bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL,
                      const std::function<void()>& construye, const std::function<void()>& lee,
-                     std::chrono::seconds espera, const QString& baseReportes) {
-    BloqueoCopia bloqueo(cn, espera);
+                     std::chrono::seconds espera, const QString& baseReportes,
+                     const std::function<void()>& entretanto) {
+    BloqueoCopia bloqueo(cn, espera, entretanto);
     if (!bloqueo.tomado())
         return false;
     if (!BasesDD.HayTabla(CopiaDeTrabajo, cn)) {
@@ -66,7 +68,11 @@ bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL
         PreparaTablas(BasesDD, cn, cnReportes, cSQL);
         BasesDD.CierraBdD(cnReportes);
     }
-    construye();
+    {
+        // The build's largest statements take seconds on a large database.
+        const qm::PlazoDeRespuesta largo(cn, qm::RespuestaLarga);
+        construye();
+    }
     if (!bloqueo.Vigente())
         throw qm::Error(SesionPerdida,
                         QStringLiteral("Se perdió la sesión con el servidor mientras se preparaba "

@@ -32,10 +32,12 @@ QString MensajeOcupado();
 // The lock's name for cn's database: "quiltaro.tmpravesta." and the server's DATABASE().
 QString NombreBloqueoCopia(qm::Conexion& cn);
 
-// Takes the working copy's lock on cn, waiting up to `espera`; see tomado().
+// Takes the working copy's lock on cn, waiting up to `espera`; see tomado(). `entretanto` runs
+// now and then during the wait (see qm::BloqueoNombrado).
 class BloqueoCopia : public qm::BloqueoNombrado {
 public:
-    BloqueoCopia(qm::Conexion& cn, std::chrono::seconds espera);
+    BloqueoCopia(qm::Conexion& cn, std::chrono::seconds espera,
+                 const std::function<void()>& entretanto = {});
 };
 
 // Start-up's step, under the lock: PreparaTablas (ravesta made sure of, the copy dropped and
@@ -49,13 +51,15 @@ bool BorraCopiaCompartida(qm::Conexion& cn, std::chrono::seconds espera = Espera
 
 // One Print's use of the copy, all under the lock: a missing copy (another copy's exit dropped
 // it) is created again from ravesta's definition in `baseReportes`, as start-up does; then
-// `construye` empties and fills it, and `lee` runs the report, which must have read the table
-// when it returns. False, with nothing run, when another copy held the lock for the whole wait.
-// A session lost after the lock was taken fails before `lee`: the rows may not be this
-// request's alone.
+// `construye` empties and fills it (its statements under qm::RespuestaLarga), and `lee` runs the
+// report, which must have read the table when it returns. False, with nothing run, when another
+// copy held the lock for the whole wait. A session lost after the lock was taken fails before
+// `lee`: the rows may not be this request's alone. `entretanto` runs now and then while the lock is
+// waited for.
 bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL,
                      const std::function<void()>& construye, const std::function<void()>& lee,
                      std::chrono::seconds espera = EsperaImpresion,
-                     const QString& baseReportes = BaseReportes());
+                     const QString& baseReportes = BaseReportes(),
+                     const std::function<void()>& entretanto = {});
 
 } // namespace movimientos

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
@@ -106,6 +107,24 @@ struct Programa {
     std::unique_ptr<frmPrincipal> ventana;
 };
 
+// Counts the paint events of a widget.
+class Pintadas final : public QObject {
+public:
+    explicit Pintadas(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
+    ~Pintadas() override { widget_->removeEventFilter(this); }
+    int cuenta = 0;
+
+protected:
+    bool eventFilter(QObject* /*objeto*/, QEvent* evento) override {
+        if (evento->type() == QEvent::Paint)
+            ++cuenta;
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+};
+
 class ImpresionCompartida : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -175,7 +194,27 @@ TEST_F(ImpresionCompartida, MientrasOtraCopiaImprimeSeAvisaYLaVentanaSigue) {
     std::optional<movimientos::BloqueoCopia> bloqueo(std::in_place, otra, 0s);
     ASSERT_TRUE(bloqueo->tomado());
 
+    // While the Print waits, the window paints and its timers run under the busy pointer, and
+    // what the user types or clicks is refused.
+    Pintadas pintadas(programa->ventana.get());
+    int vueltas = 0;
+    bool punteroOcupado = true;
+    QTimer reloj;
+    QObject::connect(&reloj, &QTimer::timeout, [&] {
+        ++vueltas;
+        const QCursor* puntero = QApplication::overrideCursor();
+        punteroOcupado = punteroOcupado && puntero && puntero->shape() == Qt::WaitCursor;
+        programa->ventana->update();
+        QTest::keyClick(programa->ventana->txtCliente, Qt::Key_X);
+        QTest::mouseClick(programa->ventana->cmdImprimir, Qt::LeftButton);
+    });
+    reloj.start(50);
     programa->Imprime("C1");
+    reloj.stop();
+    EXPECT_GT(vueltas, 0);
+    EXPECT_GT(pintadas.cuenta, 0);
+    EXPECT_TRUE(punteroOcupado);
+    EXPECT_EQ(programa->ventana->txtCliente->text(), QStringLiteral("C1"));
     ASSERT_EQ(programa->mensajes.mensajes.size(), 1u);
     const qm::Mensaje& aviso = programa->mensajes.mensajes[0];
     EXPECT_EQ(aviso.texto, QStringLiteral("Otro usuario está imprimiendo este reporte en este "

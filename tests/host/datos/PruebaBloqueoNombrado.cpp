@@ -72,6 +72,10 @@ TEST(BloqueoNombrado, UnaSesionLoTieneYLaOtraNoHastaQueSeDevuelve) {
         EXPECT_FALSE(deB.tomado());
         EXPECT_FALSE(deB.Vigente());
         // What B did not get it does not give back either.
+        // A wait longer than a statement's usual answer bound is the server's, not a silence.
+        b.PonPlazoRespuesta(qm::RespuestaBreve);
+        qm::BloqueoNombrado largo(b, nombre, qm::RespuestaBreve + 1s);
+        EXPECT_FALSE(largo.tomado());
     }
     qm::BloqueoNombrado deB(b, nombre, 0s);
     EXPECT_TRUE(deB.tomado());

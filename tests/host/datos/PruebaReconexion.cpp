@@ -2,6 +2,7 @@
 #include "host/Conexion.h"
 #include "host/Error.h"
 #include "host/Recordset.h"
+#include "tests/support/ProxySilencioso.h"
 #include "tests/support/ServidorPrueba.h"
 
 #include <chrono>
@@ -71,6 +72,40 @@ TEST(Reconexion, ServidorCaidoFallaYLuegoSeRecupera) {
     servidor.Arranca();
     cn.Execute("INSERT INTO r.t VALUES (1)");
     EXPECT_EQ(Cuenta(cn, "r.t"), 1);
+}
+
+// A server gone silent (open, no answer): the statement fails once the answer bound has passed,
+// naming the server and port, and the session is given up; once the server answers again the
+// next statement runs on a new session with the session's settings.
+TEST(Reconexion, ServidorCalladoFallaEnSuPlazoYLuegoSeRecupera) {
+    prueba::ProxySilencioso proxy(prueba::Servidor().puerto);
+    prueba::DatosServidor datos = prueba::Servidor();
+    datos.puerto = proxy.puerto();
+    qm::Conexion cn = prueba::Conecta(datos);
+    cn.PonPlazoRespuesta(qm::RespuestaBreve);
+    cn.Execute("SET SESSION sql_mode='NO_BACKSLASH_ESCAPES'");
+    const long long primera = cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toLongLong();
+
+    proxy.Calla();
+    try {
+        cn.Consulta("SELECT 1");
+        FAIL() << "una sentencia sin respuesta no falló";
+    } catch (const qm::Error& e) {
+        EXPECT_EQ(e.numero(), 2013);
+        EXPECT_TRUE(
+            e.descripcion().contains(QStringLiteral("(127.0.0.1, puerto %1)").arg(proxy.puerto())))
+            << e.descripcion().toStdString();
+    }
+    proxy.Habla();
+    EXPECT_NE(cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toLongLong(), primera);
+    EXPECT_EQ(cn.Consulta("SELECT @@SESSION.sql_mode").Valor(0).toString(), "NO_BACKSLASH_ESCAPES");
+
+    // A statement that takes longer than the usual bound runs whole under the long one.
+    const qm::PlazoDeRespuesta largo(cn, qm::RespuestaLarga);
+    EXPECT_EQ(cn.Consulta(QStringLiteral("SELECT SLEEP(%1)").arg(qm::RespuestaBreve.count() + 1))
+                  .Valor(0)
+                  .toLongLong(),
+              0);
 }
 
 TEST(Reconexion, SesionCerradaPorInactividad) {
