@@ -108,26 +108,9 @@ Hoja IndiceEstados(const ReporteHecho& r, const QStringList& nombres,
     h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
                   {QStringLiteral("Nombre"), TipoCelda::Texto},
                   {QStringLiteral("Archivo"), TipoCelda::Texto}};
-    std::vector<std::function<double(const CuentaGrupo&)>> valores;
-    if (cuentas.haySaldoInicial) {
-        h.columnas.push_back({d.etiquetaSaldoInicial, TipoCelda::Numero});
-        valores.push_back([](const CuentaGrupo& c) { return c.saldoInicial; });
-    }
-    for (std::size_t k = 0; k < d.columnas.size(); ++k) {
-        if (cuentas.conTotal[k]) {
-            h.columnas.push_back({d.columnas[k].titulo, TipoCelda::Numero});
-            valores.push_back([k](const CuentaGrupo& c) { return c.totales[k]; });
-        }
-    }
-    if (cuentas.haySaldoFinal) {
-        h.columnas.push_back({d.etiquetaSaldoFinal, TipoCelda::Numero});
-        valores.push_back([](const CuentaGrupo& c) { return c.saldoFinal; });
-        for (std::size_t t = 0; t < NumeroTramos; ++t) {
-            h.columnas.push_back({NombreTramo(Tramo(t)), TipoCelda::Numero});
-            valores.push_back(
-                [t](const CuentaGrupo& c) { return double(c.antiguedad.centavos[t]) / 100.0; });
-        }
-    }
+    ColumnasDeCuenta cifras = ColumnasDeCuentas(d, cuentas);
+    h.columnas.insert(h.columnas.end(), cifras.columnas.begin(), cifras.columnas.end());
+    auto valores = std::move(cifras.valores);
     h.filas = hechos.size();
     h.celda = [datos = r.datos, cuentas = r.cuentas, nombres, valores,
                grupos = std::move(hechos)](std::size_t fila, std::size_t columna) -> Celda {

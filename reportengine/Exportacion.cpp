@@ -64,33 +64,40 @@ Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno&
     return h;
 }
 
+} // namespace
+
+ColumnasDeCuenta ColumnasDeCuentas(const Diseno& d, const Cuentas& cuentas) {
+    ColumnasDeCuenta c;
+    const auto agrega = [&c](const QString& titulo, std::function<double(const CuentaGrupo&)> f) {
+        c.columnas.push_back({titulo, TipoCelda::Numero});
+        c.valores.push_back(std::move(f));
+    };
+    if (cuentas.haySaldoInicial)
+        agrega(d.etiquetaSaldoInicial, [](const CuentaGrupo& g) { return g.saldoInicial; });
+    for (std::size_t k = 0; k < d.columnas.size(); ++k) {
+        if (cuentas.conTotal[k])
+            agrega(d.columnas[k].titulo, [k](const CuentaGrupo& g) { return g.totales[k]; });
+    }
+    if (cuentas.haySaldoFinal) {
+        agrega(d.etiquetaSaldoFinal, [](const CuentaGrupo& g) { return g.saldoFinal; });
+        for (std::size_t t = 0; t < NumeroTramos; ++t)
+            agrega(NombreTramo(Tramo(t)),
+                   [t](const CuentaGrupo& g) { return double(g.antiguedad.centavos[t]) / 100.0; });
+    }
+    return c;
+}
+
+namespace {
+
 Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos,
              const std::shared_ptr<const Cuentas>& cuentas, const Diseno& d) {
     Hoja h;
     h.nombre = QStringLiteral("Resumen");
     h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
                   {QStringLiteral("Nombre"), TipoCelda::Texto}};
-    // What each numeric column shows of a group.
-    std::vector<std::function<double(const CuentaGrupo&)>> valores;
-    if (cuentas->haySaldoInicial) {
-        h.columnas.push_back({d.etiquetaSaldoInicial, TipoCelda::Numero});
-        valores.push_back([](const CuentaGrupo& c) { return c.saldoInicial; });
-    }
-    for (std::size_t k = 0; k < d.columnas.size(); ++k) {
-        if (cuentas->conTotal[k]) {
-            h.columnas.push_back({d.columnas[k].titulo, TipoCelda::Numero});
-            valores.push_back([k](const CuentaGrupo& c) { return c.totales[k]; });
-        }
-    }
-    if (cuentas->haySaldoFinal) {
-        h.columnas.push_back({d.etiquetaSaldoFinal, TipoCelda::Numero});
-        valores.push_back([](const CuentaGrupo& c) { return c.saldoFinal; });
-        for (std::size_t t = 0; t < NumeroTramos; ++t) {
-            h.columnas.push_back({NombreTramo(Tramo(t)), TipoCelda::Numero});
-            valores.push_back(
-                [t](const CuentaGrupo& c) { return double(c.antiguedad.centavos[t]) / 100.0; });
-        }
-    }
+    ColumnasDeCuenta cifras = ColumnasDeCuentas(d, *cuentas);
+    h.columnas.insert(h.columnas.end(), cifras.columnas.begin(), cifras.columnas.end());
+    auto valores = std::move(cifras.valores);
     h.filas = datos->grupos.size();
     h.celda = [datos, cuentas, valores](std::size_t fila, std::size_t columna) -> Celda {
         const GrupoDatos& g = datos->grupos[fila];

@@ -33,6 +33,14 @@ struct Hoja {
     std::function<Celda(std::size_t fila, std::size_t columna)> celda;
 };
 
+// A group's figures as sheet columns, as the pages print them: opening balance, the layout's
+// totals, closing balance and its ageing buckets. valores[i] gives column i of a group.
+struct ColumnasDeCuenta {
+    std::vector<ColumnaHoja> columnas;
+    std::vector<std::function<double(const CuentaGrupo&)>> valores;
+};
+ColumnasDeCuenta ColumnasDeCuentas(const Diseno& diseno, const Cuentas& cuentas);
+
 // "Movimientos": one row per printed row, in printed order: the group's key and name, then the
 // layout's columns (amounts as the stored numbers). "Resumen": one row per group: key, name,
 // opening balance, the group's totals, closing balance and the closing balance by age (the

@@ -25,11 +25,11 @@ Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDate
 
 // What a document other than the whole report changes: a statement is one group's pages.
 struct Encargo {
-    QString titulo;        // "" for the layout's
+    QString titulo; // "" for the layout's
     // The line under the title on every page: the request the report answers ("Del 01/11/2026
     // al 30/11/2026 · Todos los clientes") or a statement's period; "" for none.
     QString subtitulo;
-    std::size_t grupo = 0; // the first group laid out
+    std::size_t grupo = 0;                                        // the first group laid out
     std::size_t grupos = std::numeric_limits<std::size_t>::max(); // how many; all by default
     bool totalGeneral = true;
     bool antiguedad = false; // the box "Antigüedad del saldo" under each closing balance
