@@ -172,13 +172,16 @@ QString UbicacionSql(const QString& ubicacion) {
     return cita(ubicacion.left(punto)) + QLatin1Char('.') + cita(ubicacion.mid(punto + 1));
 }
 
-QString CadenaConexion(const QString& fuente, const QString& texto) {
+QString CadenaConexion(const QString& fuente, const QString& texto,
+                       std::chrono::seconds respuesta) {
     QString nombre = fuente;
     if (nombre.contains(QLatin1Char(';')) || nombre.contains(QLatin1Char('{')) ||
         nombre.contains(QLatin1Char('}')) || nombre != nombre.trimmed())
         nombre = QLatin1Char('{') + nombre.replace(QLatin1Char('}'), QStringLiteral("}}")) +
                  QLatin1Char('}');
-    return QStringLiteral("DSN=") + nombre + QLatin1Char(';') + texto;
+    const QString plazo = QString::number(respuesta.count());
+    return QStringLiteral("DSN=") + nombre + QStringLiteral(";READ_TIMEOUT=") + plazo +
+           QStringLiteral(";WRITE_TIMEOUT=") + plazo + QLatin1Char(';') + texto;
 }
 
 ConexionOdbc::ConexionOdbc(const QString& cadena) {

@@ -3,6 +3,7 @@
 #include "reportengine/TablaDatos.h"
 
 #include <QString>
+#include <chrono>
 #include <sql.h>
 #include <vector>
 
@@ -37,8 +38,15 @@ inline constexpr std::size_t ClavesPorConsulta = 200;
 // "base.tabla" as `base`.`tabla`, "tabla" as `tabla`: split at the first ".", backquotes doubled.
 QString UbicacionSql(const QString& ubicacion);
 
+// How long the server may take to answer one read or write of the engine's session. The
+// largest legitimate reads answer in a few seconds at a million rows; a server gone silent (the
+// connection open, no answer) fails within this bound instead of holding the program for minutes.
+inline constexpr std::chrono::seconds RespuestaOdbc{60};
+
 // The connection string for a data source and the runner's connection text: "DSN=" the name,
-// ";", then the text unchanged. A name that needs it goes in braces.
-QString CadenaConexion(const QString& fuente, const QString& texto);
+// ";", the answer bound (READ_TIMEOUT, WRITE_TIMEOUT), then the text unchanged, so that the text
+// may still set its own. A name that needs it goes in braces.
+QString CadenaConexion(const QString& fuente, const QString& texto,
+                       std::chrono::seconds respuesta = RespuestaOdbc);
 
 } // namespace motor

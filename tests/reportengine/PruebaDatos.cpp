@@ -4,9 +4,12 @@
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Formatos.h"
 #include "reportengine/OdbcMotor.h"
+#include "tests/support/ProxySilencioso.h"
+#include "tests/support/ServidorPrueba.h"
 
 #include <QMap>
 #include <array>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <limits>
 #include <sql.h>
@@ -175,9 +178,24 @@ TEST(Conexion, UbicacionesCitadas) {
 TEST(Conexion, CadenaConLaFuenteYElTextoSinCambios) {
     const QString texto = QStringLiteral("SERVER=h;DB=d;UID=u;PWD={pa;ss=1}}x};");
     EXPECT_EQ(motor::CadenaConexion(QStringLiteral("Trevanto Reportes"), texto),
-              QStringLiteral("DSN=Trevanto Reportes;") + texto);
-    EXPECT_EQ(motor::CadenaConexion(QStringLiteral("a;b}"), QString()),
-              QStringLiteral("DSN={a;b}}};"));
+              QStringLiteral("DSN=Trevanto Reportes;READ_TIMEOUT=60;WRITE_TIMEOUT=60;") + texto);
+    EXPECT_EQ(motor::CadenaConexion(QStringLiteral("a;b}"), QString(), std::chrono::seconds(5)),
+              QStringLiteral("DSN={a;b}}};READ_TIMEOUT=5;WRITE_TIMEOUT=5;"));
+}
+
+// A server that goes silent while the engine reads (the connection open, no answer) is an error
+// within the answer bound, never a read that waits for minutes.
+TEST(Odbc, UnServidorCalladoEsErrorEnSuPlazo) {
+    prueba::DatosReporte datos;
+    prueba::ProxySilencioso proxy(prueba::Servidor().puerto);
+    motor::ConexionOdbc cn(motor::CadenaConexion(QStringLiteral("Trevanto Reportes"),
+                                                 datos.textoConexion() +
+                                                     QStringLiteral("PORT=%1;").arg(proxy.puerto()),
+                                                 std::chrono::seconds(2)));
+    const QString tabla = datos.base() + QStringLiteral(".tmpravesta");
+    EXPECT_EQ(cn.Lee(tabla, {{"Cliente", false}}).filas, 0u);
+    proxy.Calla();
+    EXPECT_THROW(cn.Lee(tabla, {{"Cliente", false}}), motor::ErrorMotor);
 }
 
 // Texts beyond ASCII: Ñ (2 bytes in UTF-8), € (3), 😀 (4, two UTF-16 units), each column full.
