@@ -42,6 +42,7 @@ inline constexpr long ErrorLectura = 20506;          // any other failure while 
 inline constexpr long ErrorSalida = 20507;           // the PDF, printer or export file failed
 inline constexpr long ValorNoValido = 20508;         // a property value the engine cannot use
 inline constexpr long SinUbicacion = 20509;          // a table of the template got no location
+inline constexpr long Cancelado = 20510;             // the user stopped the work; nothing was replaced
 } // namespace errores
 
 } // namespace motor

@@ -6,6 +6,7 @@
 #include <QRgb>
 #include <QSizeF>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -62,6 +63,11 @@ struct Documento {
     bool horizontal = false;
     double margen = 0; // points round the page's edge where nothing is drawn
     std::vector<Pagina> paginas;
+
+    // What the preview, the printer and the PDF ask for: how many pages, and page i (from 0).
+    // HazPagina may be called from several threads at once.
+    std::size_t NumeroPaginas() const { return paginas.size(); }
+    Pagina HazPagina(std::size_t i) const { return paginas[i]; }
 };
 
 } // namespace motor
