@@ -219,12 +219,8 @@ void frmPrincipal::Form_Unload() {
 void frmPrincipal::Protege(const std::function<void()>& manejador) noexcept {
     try {
         manejador();
-    } catch (const qm::Error& error) {
-        MuestraError(error);
-    } catch (const std::exception& error) {
-        MuestraError(qm::Error(51, QString::fromLocal8Bit(error.what())));
     } catch (...) {
-        MuestraError(qm::Error(51, QStringLiteral("Falla desconocida")));
+        MuestraError(qm::ErrorEnCurso());
     }
 }
 

@@ -9,16 +9,11 @@ namespace {
 const QString PlantillaCliente = QStringLiteral("clientes where Clave='XXX'");
 
 qm::Mensaje SinServidor(const qm::Conexion& cn, const qm::Error& error) {
-    const qm::ParametrosConexion& p = cn.parametros();
-    const QString servidor =
-        p.servidor.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : p.servidor.trimmed();
     return {QStringLiteral("Quiltaro"),
             QStringLiteral("No se puede conectar con el servidor de la base de datos "
-                           "(%1, puerto %2).\rEl nombre del cliente no se mostrará mientras el "
-                           "servidor no responda.\r\r%3")
-                .arg(servidor)
-                .arg(p.puerto)
-                .arg(error.texto()),
+                           "(%1).\rEl nombre del cliente no se mostrará mientras el "
+                           "servidor no responda.\r\r%2")
+                .arg(qm::ServidorYPuerto(cn.parametros()), error.texto()),
             qm::Icono::Exclamacion};
 }
 

@@ -17,22 +17,6 @@ namespace qm {
 
 namespace {
 
-QString ServidorDe(const ParametrosConexion& p) {
-    return p.servidor.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : p.servidor.trimmed();
-}
-
-// A session lost half way (the server went silent past a timeout, or went away) names the
-// server and port, so that the user knows which one to look at.
-Error FalloConServidor(MYSQL* m, const ParametrosConexion& p) {
-    const Error error = qm::FalloDe(m);
-    if (error.numero() != CR_SERVER_LOST && error.numero() != CR_SERVER_LOST_EXTENDED)
-        return error;
-    return Error(error.numero(),
-                 QStringLiteral("Se perdió la comunicación con el servidor de la base de datos "
-                                "(%1): %2")
-                     .arg(ServidorYPuerto(p), error.descripcion()));
-}
-
 Error Cerrada() {
     return Error(errores::ObjetoCerrado,
                  QStringLiteral("No se permite la operación: la conexión está cerrada"));
@@ -58,14 +42,14 @@ std::unique_ptr<MYSQL, CierraMysql> Conecta(const ParametrosConexion& p) {
     unsigned int protocolo = MYSQL_PROTOCOL_TCP;
     mysql_optionsv(m.get(), MYSQL_OPT_PROTOCOL, &protocolo);
 
-    const QByteArray servidor = ServidorDe(p).toUtf8();
+    const QByteArray servidor = ServidorDe(p.servidor).toUtf8();
     const QByteArray usuario = p.usuario.toUtf8();
     const QByteArray password = p.password.toUtf8();
     const QByteArray base = p.base.toUtf8();
     if (!mysql_real_connect(m.get(), servidor.constData(), usuario.constData(),
                             password.constData(), base.isEmpty() ? nullptr : base.constData(),
                             p.puerto, nullptr, CLIENT_MULTI_RESULTS))
-        throw FalloConServidor(m.get(), p);
+        throw FalloDe(m.get(), p);
     return m;
 }
 
@@ -119,25 +103,25 @@ bool Manda(MYSQL* m, const ParametrosConexion& p, const QByteArray& sql, std::ch
     if (mysql_send_query(m, sql.constData(), static_cast<unsigned long>(sql.size())) != 0) {
         if (mysql_errno(m) == CR_SERVER_GONE_ERROR)
             return false;
-        throw FalloConServidor(m, p);
+        throw FalloDe(m, p);
     }
     EsperaRespuesta(m, p, plazo, entretanto);
     if (mysql_read_query_result(m) != 0)
-        throw FalloConServidor(m, p);
+        throw FalloDe(m, p);
     return true;
 }
 
 void Ejecuta(MYSQL* m, const ParametrosConexion& p, const QByteArray& sql,
              std::chrono::seconds plazo) {
     if (!Manda(m, p, sql, plazo, {}))
-        throw FalloConServidor(m, p);
+        throw FalloDe(m, p);
     do {
         ResultadoMysql r(mysql_store_result(m));
         if (!r && mysql_field_count(m) != 0)
-            throw FalloConServidor(m, p);
+            throw FalloDe(m, p);
     } while (mysql_next_result(m) == 0);
     if (mysql_errno(m) != 0)
-        throw FalloConServidor(m, p);
+        throw FalloDe(m, p);
 }
 
 } // namespace
@@ -174,14 +158,14 @@ ResultadoMysql Conexion::Sesion::Envia(const QString& sql, std::chrono::seconds 
         Reabre();
         m = mysql.get();
         if (!Manda(m, parametros, texto, plazoAhora, entretanto))
-            throw FalloConServidor(m, parametros);
+            throw FalloDe(m, parametros);
     }
     ResultadoMysql primero;
     bool hayPrimero = false;
     do {
         ResultadoMysql r(mysql_store_result(m));
         if (!r && mysql_field_count(m) != 0)
-            throw FalloConServidor(m, parametros);
+            throw FalloDe(m, parametros);
         if (!hayPrimero) {
             hayPrimero = true;
             filas = mysql_affected_rows(m);
@@ -190,7 +174,7 @@ ResultadoMysql Conexion::Sesion::Envia(const QString& sql, std::chrono::seconds 
         }
     } while (mysql_next_result(m) == 0);
     if (mysql_errno(m) != 0)
-        throw FalloConServidor(m, parametros);
+        throw FalloDe(m, parametros);
     if (EsAjuste(sql)) {
         // The same setting run again is replayed once, in its latest place.
         std::erase(ajustes, sql);
@@ -279,20 +263,33 @@ PlazoDeRespuesta::~PlazoDeRespuesta() {
     }
 }
 
+QString ServidorDe(const QString& servidor) {
+    return servidor.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : servidor.trimmed();
+}
+
 QString ServidorYPuerto(const ParametrosConexion& p) {
-    return QStringLiteral("%1, puerto %2").arg(ServidorDe(p)).arg(p.puerto);
+    return QStringLiteral("%1, puerto %2").arg(ServidorDe(p.servidor)).arg(p.puerto);
+}
+
+QString ServidorDosPuntos(const QString& servidor, unsigned puerto) {
+    return ServidorDe(servidor) + QLatin1Char(':') + QString::number(puerto);
 }
 
 QString Conexion::Escapa(const QString& texto) {
     if (!abierta())
         throw Cerrada();
+    return sesion_->Escapa(texto);
+}
+
+QString Conexion::Sesion::Escapa(const QString& texto) {
+    if (!mysql)
+        throw Cerrada();
     const QByteArray origen = texto.toUtf8();
     QByteArray destino(origen.size() * 2 + 1, '\0');
-    const unsigned long n =
-        mysql_real_escape_string(sesion_->mysql.get(), destino.data(), origen.constData(),
-                                 static_cast<unsigned long>(origen.size()));
+    const unsigned long n = mysql_real_escape_string(
+        mysql.get(), destino.data(), origen.constData(), static_cast<unsigned long>(origen.size()));
     if (n == static_cast<unsigned long>(-1))
-        throw FalloConServidor(sesion_->mysql.get(), sesion_->parametros);
+        throw FalloDe(mysql.get(), parametros);
     destino.truncate(static_cast<qsizetype>(n));
     return QString::fromUtf8(destino);
 }

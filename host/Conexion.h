@@ -42,8 +42,12 @@ struct ParametrosConexion {
     std::chrono::seconds plazoRespuesta = RespuestaLarga;
 };
 
+// The machine a server setting names: an empty one is this machine, 127.0.0.1.
+QString ServidorDe(const QString& servidor);
 // "127.0.0.1, puerto 3306": the server and port the parameters reach, for messages.
 QString ServidorYPuerto(const ParametrosConexion& parametros);
+// "127.0.0.1:3306", the same in short.
+QString ServidorDosPuntos(const QString& servidor, unsigned puerto);
 
 // A connection to the MySQL server: a handle to one shared session, like the database objects
 // the host library hands out, so copies see the same session and CierraBdD closes it for all.
@@ -106,6 +110,7 @@ private:
     struct Sesion;
     std::shared_ptr<Sesion> sesion_;
     friend class Recordset;
+    friend class EscritorFilas;
 };
 
 // Another answer bound on a session while it lives; the one before comes back after.

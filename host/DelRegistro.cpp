@@ -38,9 +38,11 @@ QString UltimoErrorOdbc() {
     return QStringLiteral("error desconocido del instalador ODBC");
 }
 
+enum class SiFalta { Crea, NoCrea };
+
 // The file holds a password: readable by its owner only, from the moment it exists.
-void ProtegeArchivo(const QByteArray& archivo, bool crear) {
-    if (crear) {
+void ProtegeArchivo(const QByteArray& archivo, SiFalta siFalta) {
+    if (siFalta == SiFalta::Crea) {
         const int fd = ::open(archivo.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
         if (fd >= 0)
             ::close(fd);
@@ -158,7 +160,7 @@ void DelRegistro::GrabarCadena(const QString& rutaClave, const QString& nombre,
                 QStringLiteral("Texto no válido para el origen de datos \"%1\"").arg(origen));
 
     const QByteArray archivo = ArchivoOdbcUsuario();
-    ProtegeArchivo(archivo, true);
+    ProtegeArchivo(archivo, SiFalta::Crea);
     if (!SQLSetConfigMode(ODBC_USER_DSN))
         throw Error(errores::ConfiguracionOdbc, UltimoErrorOdbc());
     const QByteArray cOrigen = origen.toUtf8();
@@ -176,7 +178,7 @@ void DelRegistro::GrabarCadena(const QString& rutaClave, const QString& nombre,
         throw;
     }
     SQLSetConfigMode(ODBC_BOTH_DSN);
-    ProtegeArchivo(archivo, false);
+    ProtegeArchivo(archivo, SiFalta::NoCrea);
     if (!escrito)
         throw Error(errores::ConfiguracionOdbc,
                     QStringLiteral("No se pudo escribir \"%1\" en el origen de datos \"%2\": %3")

@@ -1,42 +1,12 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <exception>
+#include "comun/Error.h"
 
 namespace qm {
 
-// The one failure of the system: a number and a description, like the platform errors the
-// program was written against (MySQL's own numbers, file errors, the report engine's numbers).
-// The first failure ends the whole operation, so it is thrown.
-class Error : public std::exception {
-public:
-    Error(long numero, QString descripcion);
-
-    long numero() const noexcept { return numero_; }
-    const QString& descripcion() const noexcept { return descripcion_; }
-    const char* what() const noexcept override { return utf8_.constData(); }
-
-    // "Error no. N: description", as every message box of the program shows it.
-    QString texto() const;
-
-private:
-    long numero_;
-    QString descripcion_;
-    QByteArray utf8_;
-};
-
-// Numbers of the platform's own errors that this program raises itself.
-namespace errores {
-inline constexpr long ArgumentoInvalido = 5;    // invalid procedure call or argument
-inline constexpr long ArchivoNoEncontrado = 53; // file not found
-inline constexpr long PermisoDenegado = 70;     // permission denied
-inline constexpr long AccesoArchivo = 75;       // path/file access error
-inline constexpr long ObjetoNoCreado = 429;     // component cannot create object
-inline constexpr long ObjetoCerrado = 3704;     // operation not allowed when the object is closed
-inline constexpr long FinDeFilas = 3021;        // no current record
-inline constexpr long CampoNoEncontrado = 3265; // item not found in the collection
-inline constexpr long ConfiguracionOdbc = 7700; // an ODBC data source could not be written
-} // namespace errores
+// The system's one error type and the platform's numbers, under the host library's names.
+using Error = comun::Error;
+namespace errores = comun::errores;
+using comun::ErrorEnCurso;
 
 } // namespace qm

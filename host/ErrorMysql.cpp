@@ -13,6 +13,27 @@ Error FalloDe(MYSQL_STMT* s) {
     return Error(static_cast<long>(mysql_stmt_errno(s)), QString::fromUtf8(mysql_stmt_error(s)));
 }
 
+namespace {
+
+Error NombraServidor(const Error& error, const ParametrosConexion& p) {
+    if (error.numero() != CR_SERVER_LOST && error.numero() != CR_SERVER_LOST_EXTENDED)
+        return error;
+    return Error(error.numero(),
+                 QStringLiteral("Se perdió la comunicación con el servidor de la base de datos "
+                                "(%1): %2")
+                     .arg(ServidorYPuerto(p), error.descripcion()));
+}
+
+} // namespace
+
+Error FalloDe(MYSQL* m, const ParametrosConexion& parametros) {
+    return NombraServidor(FalloDe(m), parametros);
+}
+
+Error FalloDe(MYSQL_STMT* s, const ParametrosConexion& parametros) {
+    return NombraServidor(FalloDe(s), parametros);
+}
+
 bool SesionPerdida(const Error& error) {
     return error.numero() >= CR_MIN_ERROR && error.numero() <= CR_MAX_ERROR;
 }

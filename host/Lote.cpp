@@ -26,7 +26,7 @@ struct LoteTriples::Datos {
     }
     void Envia(MYSQL_STMT* s) {
         if (mysql_stmt_bind_param(s, enlaces.data()) != 0 || mysql_stmt_execute(s) != 0)
-            throw FalloDe(s);
+            throw FalloDe(s, cn.parametros());
     }
 };
 

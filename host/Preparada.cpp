@@ -10,6 +10,7 @@
 namespace qm {
 
 struct Preparada::Datos {
+    ParametrosConexion parametros; // for the server's name in a failure
     Sentencia sentencia;
     std::vector<Tipo> tipos;
     std::vector<MYSQL_BIND> enlaces;
@@ -24,6 +25,7 @@ struct Preparada::Datos {
 
 Preparada::Preparada(Conexion& cn, const QString& sql, std::vector<Tipo> tipos)
     : d_(std::make_unique<Datos>()) {
+    d_->parametros = cn.parametros();
     d_->sentencia = PreparaSentencia(cn, sql);
     MYSQL_STMT* s = d_->sentencia.get();
     const std::size_t n = tipos.size();
@@ -61,9 +63,9 @@ Preparada::Preparada(Conexion& cn, const QString& sql, std::vector<Tipo> tipos)
         }
     }
     if (mysql_stmt_execute(s) != 0)
-        throw FalloDe(s);
+        throw FalloDe(s, d_->parametros);
     if (mysql_stmt_bind_result(s, d_->enlaces.data()) != 0)
-        throw FalloDe(s);
+        throw FalloDe(s, d_->parametros);
 }
 
 Preparada::~Preparada() = default;
@@ -74,7 +76,7 @@ bool Preparada::Siguiente() {
     if (r == MYSQL_NO_DATA)
         return false;
     if (r == 1)
-        throw FalloDe(s);
+        throw FalloDe(s, d_->parametros);
     // MYSQL_DATA_TRUNCATED: a text longer than its buffer, read whole below.
     for (std::size_t i = 0; i < d_->tipos.size(); ++i) {
         if (d_->tipos[i] != Tipo::Texto)
@@ -92,7 +94,7 @@ bool Preparada::Siguiente() {
         b.buffer = t.data();
         b.buffer_length = static_cast<unsigned long>(longitud);
         if (mysql_stmt_fetch_column(s, &b, static_cast<unsigned int>(i), 0) != 0)
-            throw FalloDe(s);
+            throw FalloDe(s, d_->parametros);
     }
     return true;
 }

@@ -1,33 +1,18 @@
 #include "host/Recordset.h"
 
 #include "host/Error.h"
+#include "host/GuardaFilas.h"
 #include "host/Sesion.h"
 
 #include <QDate>
-#include <QDateTime>
-#include <QTime>
 #include <climits>
-#include <cmath>
-#include <cstdio>
-#include <optional>
 
 namespace qm {
 
 namespace {
 
-enum class Clase { Entero, Flotante, Doble, Decimal, Fecha, Texto, Binario, Otro };
-
-struct Columna {
-    QString nombre;
-    QString nombreBase; // the column in its table, empty for expressions
-    QString tabla;
-    QString base;
-    Clase clase = Clase::Otro;
-    unsigned long longitud = 0;
-    unsigned int decimales = 0;
-    bool sinSigno = false;
-    bool autoincremento = false;
-};
+// The server's number of the "binary" character set: the column holds bytes, not text.
+constexpr unsigned JuegoBinario = 63;
 
 Clase ClaseDe(const MYSQL_FIELD& f) {
     switch (f.type) {
@@ -59,7 +44,7 @@ Clase ClaseDe(const MYSQL_FIELD& f) {
     case MYSQL_TYPE_ENUM:
     case MYSQL_TYPE_SET:
     case MYSQL_TYPE_JSON:
-        return f.charsetnr == 63 ? Clase::Binario : Clase::Texto;
+        return f.charsetnr == JuegoBinario ? Clase::Binario : Clase::Texto;
     case MYSQL_TYPE_GEOMETRY:
         return Clase::Binario;
     default: // DATETIME, TIMESTAMP, TIME: kept as the server's text
@@ -106,64 +91,6 @@ QVariant ValorDe(const Columna& c, const char* dato, unsigned long longitud) {
     return QVariant(QString::fromUtf8(texto));
 }
 
-QString Identificador(const QString& nombre) {
-    QString n = nombre;
-    n.replace(QLatin1Char('`'), QLatin1String("``"));
-    return QLatin1Char('`') + n + QLatin1Char('`');
-}
-
-// Seventeen significant digits with an exponent: a double literal that reads back bit for bit.
-QString Doble(double v) {
-    if (!std::isfinite(v))
-        throw Error(errores::ArgumentoInvalido,
-                    QStringLiteral("Un número no finito no se puede guardar"));
-    char texto[40];
-    std::snprintf(texto, sizeof texto, "%.16e", v);
-    return QString::fromLatin1(texto);
-}
-
-// Fits an assigned value to the column's own kind, so that the row kept in memory holds what
-// the server stores.
-QVariant Ajusta(const Columna& c, const QVariant& valor) {
-    if (valor.isNull())
-        return QVariant();
-    const int tipo = valor.metaType().id();
-    switch (c.clase) {
-    case Clase::Entero:
-        if (tipo == QMetaType::Double || tipo == QMetaType::Float)
-            return QVariant(static_cast<qlonglong>(std::llround(valor.toDouble())));
-        if (tipo == QMetaType::ULongLong)
-            return valor;
-        if (bool ok = false; valor.toLongLong(&ok), ok)
-            return QVariant(valor.toLongLong());
-        return valor;
-    case Clase::Flotante:
-    case Clase::Doble:
-    case Clase::Decimal:
-        if (bool ok = false; valor.toDouble(&ok), ok)
-            return QVariant(valor.toDouble());
-        return valor;
-    case Clase::Fecha:
-        if (tipo == QMetaType::QDate)
-            return valor;
-        if (tipo == QMetaType::QDateTime)
-            return QVariant(valor.toDateTime().date());
-        if (tipo == QMetaType::QString) {
-            const QDate f = QDate::fromString(valor.toString(), Qt::ISODate);
-            return f.isValid() ? QVariant(f) : valor;
-        }
-        return valor;
-    case Clase::Texto:
-        if (tipo == QMetaType::Double)
-            return QVariant(QString::number(valor.toDouble(), 'g', 17));
-        return QVariant(valor.toString());
-    case Clase::Binario:
-    case Clase::Otro:
-        break;
-    }
-    return valor;
-}
-
 } // namespace
 
 struct Recordset::Datos {
@@ -172,7 +99,7 @@ struct Recordset::Datos {
     std::vector<std::vector<QVariant>> filas;
     std::size_t actual = 0;
     bool agregando = false;
-    std::vector<std::optional<QVariant>> cambios; // pending values of the new or current row
+    CambiosFila cambios; // pending values of the new or current row
 
     int Indice(const QString& campo) const {
         for (std::size_t i = 0; i < columnas.size(); ++i)
@@ -197,149 +124,20 @@ struct Recordset::Datos {
         cambios.assign(columnas.size(), std::nullopt);
     }
 
-    QString Literal(const QVariant& v) const;
-    QString Condicion(const Columna& c, const QVariant& v) const;
-    QString Tabla() const;
-    void Inserta();
-    void Actualiza();
+    void Inserta() {
+        filas.push_back(EscritorFilas(*sesion, columnas).Inserta(cambios));
+        actual = filas.size() - 1;
+        DescartaCambios();
+    }
+    void Actualiza() {
+        std::vector<QVariant>& fila = filas[actual];
+        EscritorFilas(*sesion, columnas).Actualiza(fila, cambios);
+        for (std::size_t i = 0; i < columnas.size(); ++i)
+            if (cambios[i])
+                fila[i] = *cambios[i];
+        DescartaCambios();
+    }
 };
-
-QString Recordset::Datos::Literal(const QVariant& v) const {
-    if (v.isNull())
-        return QStringLiteral("NULL");
-    switch (v.metaType().id()) {
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return QString::number(v.toLongLong());
-    case QMetaType::ULongLong:
-        return QString::number(v.toULongLong());
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return Doble(v.toDouble());
-    case QMetaType::QDate:
-        return v.toDate().isValid()
-                   ? QLatin1Char('\'') + v.toDate().toString(Qt::ISODate) + QLatin1Char('\'')
-                   : QStringLiteral("NULL");
-    case QMetaType::QDateTime:
-        return QLatin1Char('\'') +
-               v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
-               QLatin1Char('\'');
-    case QMetaType::QTime:
-        return QLatin1Char('\'') + v.toTime().toString(QStringLiteral("HH:mm:ss.zzz")) +
-               QLatin1Char('\'');
-    case QMetaType::QByteArray:
-        return QStringLiteral("X'") + QString::fromLatin1(v.toByteArray().toHex()) +
-               QLatin1Char('\'');
-    default:
-        break;
-    }
-    Conexion cn;
-    cn.sesion_ = sesion;
-    return QLatin1Char('\'') + cn.Escapa(v.toString()) + QLatin1Char('\'');
-}
-
-// How the row as read is found again: <=> matches NULLs too; floats and decimals compare in
-// the column's own precision; text compares exactly as well, not only under the collation.
-QString Recordset::Datos::Condicion(const Columna& c, const QVariant& v) const {
-    const QString col = Identificador(c.nombreBase);
-    if (v.isNull())
-        return col + QStringLiteral(" IS NULL");
-    const QString literal = Literal(v);
-    switch (c.clase) {
-    case Clase::Flotante:
-        if (v.metaType().id() == QMetaType::Double)
-            return col + QStringLiteral(" <=> CAST(%1 AS FLOAT)").arg(literal);
-        break;
-    case Clase::Decimal:
-        if (v.metaType().id() == QMetaType::Double) {
-            const unsigned long digitos =
-                c.longitud - (c.decimales > 0 ? 1 : 0) - (c.sinSigno ? 0 : 1);
-            return col + QStringLiteral(" <=> CAST(%1 AS DECIMAL(%2,%3))")
-                             .arg(literal)
-                             .arg(qMax<unsigned long>(digitos, 1))
-                             .arg(c.decimales);
-        }
-        break;
-    case Clase::Texto:
-        return QStringLiteral(
-                   "(%1 <=> %2 AND CONVERT(%1 USING utf8mb4) COLLATE utf8mb4_bin <=> %2)")
-            .arg(col, literal);
-    default:
-        break;
-    }
-    return col + QStringLiteral(" <=> ") + literal;
-}
-
-QString Recordset::Datos::Tabla() const {
-    const Columna* primera = nullptr;
-    for (const Columna& c : columnas) {
-        if (c.tabla.isEmpty())
-            continue;
-        if (primera && (c.tabla != primera->tabla || c.base != primera->base))
-            throw Error(errores::ArgumentoInvalido,
-                        QStringLiteral("Solo se pueden guardar filas de una consulta a una tabla"));
-        primera = &c;
-    }
-    if (!primera)
-        throw Error(errores::ArgumentoInvalido,
-                    QStringLiteral("La consulta no lee ninguna tabla en la que guardar filas"));
-    return (primera->base.isEmpty() ? QString() : Identificador(primera->base) + QLatin1Char('.')) +
-           Identificador(primera->tabla);
-}
-
-void Recordset::Datos::Inserta() {
-    QStringList nombres, valores;
-    std::vector<QVariant> fila(columnas.size());
-    for (std::size_t i = 0; i < columnas.size(); ++i) {
-        if (!cambios[i])
-            continue;
-        nombres << Identificador(columnas[i].nombreBase);
-        valores << Literal(*cambios[i]);
-        fila[i] = *cambios[i];
-    }
-    const QString sql =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(Tabla(), nombres.join(QStringLiteral(", ")), valores.join(QStringLiteral(", ")));
-    sesion->Envia(sql);
-    const unsigned long long id = mysql_insert_id(sesion->mysql.get());
-    for (std::size_t i = 0; i < columnas.size(); ++i)
-        if (columnas[i].autoincremento && !cambios[i] && id != 0)
-            fila[i] = QVariant(static_cast<qlonglong>(id));
-    filas.push_back(std::move(fila));
-    actual = filas.size() - 1;
-    DescartaCambios();
-}
-
-void Recordset::Datos::Actualiza() {
-    std::vector<QVariant>& fila = filas[actual];
-    QStringList asignaciones, condiciones;
-    for (std::size_t i = 0; i < columnas.size(); ++i) {
-        if (columnas[i].nombreBase.isEmpty())
-            continue;
-        condiciones << Condicion(columnas[i], fila[i]);
-        if (cambios[i])
-            asignaciones << Identificador(columnas[i].nombreBase) + QStringLiteral(" = ") +
-                                Literal(*cambios[i]);
-    }
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 LIMIT 1")
-                            .arg(Tabla(), asignaciones.join(QStringLiteral(", ")),
-                                 condiciones.join(QStringLiteral(" AND ")));
-    sesion->Envia(sql);
-    if (sesion->FilasEncontradas() == 0)
-        throw Error(errores::FinDeFilas,
-                    QStringLiteral("La fila a modificar ya no está en la tabla %1").arg(Tabla()));
-    for (std::size_t i = 0; i < columnas.size(); ++i)
-        if (cambios[i])
-            fila[i] = *cambios[i];
-    DescartaCambios();
-}
 
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;

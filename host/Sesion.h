@@ -41,6 +41,8 @@ struct Conexion::Sesion {
                          const std::function<void()>& entretanto);
     // Rows the last UPDATE found (not only changed), from the server's info text.
     unsigned long long FilasEncontradas() const;
+    // The text escaped for use inside single quotes, as Conexion::Escapa.
+    QString Escapa(const QString& texto);
 
 private:
     void Reabre();

@@ -1,16 +1,13 @@
 #include "movements/CopiaDeTrabajo.h"
 
 #include "host/Error.h"
+#include "host/ErrorMysql.h"
 #include "host/Recordset.h"
 #include "movements/Tablas.h"
 
 namespace movimientos {
 
 namespace {
-
-// MySQL's numbers: a lock wait that ran out, and a session that went away.
-constexpr long EsperaAgotada = 1205;
-constexpr long SesionPerdida = 2006;
 
 const QString CopiaDeTrabajo = QStringLiteral("tmpravesta");
 
@@ -40,7 +37,7 @@ void PreparaCopiaCompartida(const qm::BasesDD& BasesDD, qm::Conexion& cn, qm::Co
                             QString& cSQL, std::chrono::seconds espera) {
     const BloqueoCopia bloqueo(cn, espera);
     if (!bloqueo.tomado())
-        throw qm::Error(EsperaAgotada,
+        throw qm::Error(qm::mysql::EsperaAgotada,
                         QStringLiteral("Otro usuario está imprimiendo un reporte de esta base de "
                                        "datos en este momento. Intente de nuevo en unos "
                                        "segundos."));
@@ -74,7 +71,7 @@ bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL
         construye();
     }
     if (!bloqueo.Vigente())
-        throw qm::Error(SesionPerdida,
+        throw qm::Error(qm::mysql::ServidorSeFue,
                         QStringLiteral("Se perdió la sesión con el servidor mientras se preparaba "
                                        "el reporte. Intente de nuevo."));
     lee();

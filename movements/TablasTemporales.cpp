@@ -39,8 +39,8 @@ QStringList Nombres(const std::vector<ColumnaTrabajo>& columnas) {
 
 namespace {
 
-constexpr long ColumnaDesconocida = 1054; // the server's "Unknown column"
-constexpr long AccesoBaseNegado = 1044;   // the server's "Access denied ... to database"
+using qm::mysql::AccesoBaseNegado;
+using qm::mysql::ColumnaDesconocida;
 
 // Without CREATE TEMPORARY TABLES the server only says that the database is denied; the
 // message names the right, for whoever grants it.

@@ -7,7 +7,6 @@
 
 #include <QStringList>
 #include <cstdint>
-#include <new>
 
 namespace modRPTs {
 
@@ -28,10 +27,6 @@ constexpr int P47 = 47;
 constexpr int P48 = 48;
 constexpr int P49 = 49;
 } // namespace id
-
-constexpr long SubindiceFueraDeRango = 9;
-constexpr long SinMemoria = 7;
-constexpr long ErrorInterno = 51;
 
 } // namespace
 
@@ -54,18 +49,9 @@ void ModuloReportes::MuestraError(const qm::Error& error) noexcept {
 void ModuloReportes::Paso(const std::function<void()>& paso) noexcept {
     try {
         paso();
-    } catch (const qm::Error& e) {
-        MuestraError(e);
-    } catch (const motor::ErrorMotor& e) {
-        // The engine's failures keep their own numbers and texts in the runner's messages.
-        MuestraError(qm::Error(e.numero(), e.descripcion()));
-    } catch (const std::bad_alloc&) {
-        MuestraError(qm::Error(SinMemoria, QStringLiteral("Memoria insuficiente")));
-    } catch (const std::exception& e) {
-        MuestraError(qm::Error(ErrorInterno,
-                               QStringLiteral("Error interno: ") + QString::fromUtf8(e.what())));
     } catch (...) {
-        MuestraError(qm::Error(ErrorInterno, QStringLiteral("Error interno")));
+        // The engine's failures keep their own numbers and texts in the runner's messages.
+        MuestraError(qm::ErrorEnCurso());
     }
 }
 
@@ -108,7 +94,8 @@ void ModuloReportes::ImprimeReporte(const QString& filePath, const QString& rena
     Paso([&] { crpReporte_.Propiedad(id::P12, p.Propiedad12); });
     Paso([&] {
         if (p.Lista30.isEmpty())
-            throw qm::Error(SubindiceFueraDeRango, QStringLiteral("Subíndice fuera del intervalo"));
+            throw qm::Error(qm::errores::SubindiceFueraDeRango,
+                            QStringLiteral("Subíndice fuera del intervalo"));
         crpReporte_.PropiedadIndexada(id::Lista30, 0, p.Lista30.at(0));
     });
     Paso([&] { crpReporte_.Propiedad(id::P13, p.Propiedad13); });

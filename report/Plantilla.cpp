@@ -1,6 +1,7 @@
 #include "Plantilla.h"
 
 #include "host/Error.h"
+#include "reportengine/EscaneoUbicaciones.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,8 +11,6 @@
 namespace modRPTs {
 
 namespace {
-
-constexpr char Nul = '\0';
 
 qm::Error ArgumentoInvalido(const QString& detalle) {
     return qm::Error(qm::errores::ArgumentoInvalido,
@@ -37,8 +36,15 @@ QByteArray LeeArchivo(const QString& ruta) {
     return datos;
 }
 
-bool EsPD(const QByteArray& datos, qsizetype p) {
-    return (datos[p] == 'P' || datos[p] == 'p') && (datos[p + 1] == 'D' || datos[p + 1] == 'd');
+qm::Error SinFinDeNombre() {
+    return ArgumentoInvalido(QStringLiteral("un registro de ubicación de tabla de la plantilla no "
+                                            "tiene fin para el nombre de su tabla"));
+}
+
+// "A name" for the DAO driver, "M name" for ODBC.
+QString Entrada(const motor::VentanaLeida& tabla) {
+    return (tabla.dao ? QStringLiteral("A ") : QStringLiteral("M ")) +
+           QString::fromLatin1(tabla.nombre);
 }
 
 // Only spaces count as blanks around a rename name.
@@ -64,44 +70,33 @@ std::int16_t LeeTablasReporte(QString& ruta, QStringList& entradas) {
         ruta += QStringLiteral(".rpt");
     const QByteArray datos = LeeArchivo(ruta);
 
+    const motor::ResultadoEscaneo escaneo = motor::EscaneaUbicaciones(datos);
+    if (escaneo.falla)
+        throw SinFinDeNombre();
     QStringList encontradas;
-    for (qsizetype p = 0; p + 1 < datos.size(); ++p) {
-        if (!EsPD(datos, p))
-            continue;
-        const QByteArray ventana = datos.mid(p, VentanaRegistro);
-        const QByteArray minusculas = ventana.toLower();
-        if (!minusculas.contains("pdbdao") && !minusculas.contains("pdsodbc"))
-            continue;
-        QString entrada = LeeUbicacion(ventana);
-        if (!entrada.isEmpty())
-            encontradas.append(std::move(entrada));
-    }
+    for (const motor::VentanaLeida& tabla : escaneo.tablas)
+        encontradas.append(Entrada(tabla));
     // Every entry must get a 16-bit table number.
     if (encontradas.size() > std::numeric_limits<std::int16_t>::max())
         throw qm::Error(
-            6, QStringLiteral("Desbordamiento: %1 tiene más tablas de las que admite un informe")
-                   .arg(ruta));
+            qm::errores::Desbordamiento,
+            QStringLiteral("Desbordamiento: %1 tiene más tablas de las que admite un informe")
+                .arg(ruta));
     entradas.append(encontradas);
     return static_cast<std::int16_t>(encontradas.size());
 }
 
 QString LeeUbicacion(const QByteArray& ventana) {
-    const QByteArray minusculas = ventana.toLower();
-    const qsizetype dll = minusculas.indexOf(".dll");
-    if (dll < 0)
+    const motor::VentanaLeida leida = motor::LeeVentana(ventana);
+    switch (leida.estado) {
+    case motor::VentanaLeida::Estado::SinDll:
         return {};
-    const QString cTipo = minusculas.contains("pdbdao") ? QStringLiteral("A") : QStringLiteral("M");
-
-    // Skip ".dll" and the terminator of the driver name, then the text field after it.
-    QByteArray resto = ventana.mid(dll + 5);
-    const qsizetype campo = resto.indexOf(Nul);
-    if (campo >= 0)
-        resto = resto.mid(campo + 1);
-    const qsizetype fin = resto.indexOf(Nul);
-    if (fin < 0)
-        throw ArgumentoInvalido(QStringLiteral("un registro de ubicación de tabla de la plantilla "
-                                               "no tiene fin para el nombre de su tabla"));
-    return cTipo + QLatin1Char(' ') + QString::fromLatin1(resto.left(fin));
+    case motor::VentanaLeida::Estado::SinFin:
+        throw SinFinDeNombre();
+    case motor::VentanaLeida::Estado::Tabla:
+        break;
+    }
+    return Entrada(leida);
 }
 
 bool CambiaTabla(QString& nombre, const QString& listaCambios, const QString& base) {

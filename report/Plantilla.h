@@ -7,14 +7,10 @@
 
 namespace modRPTs {
 
-// Bytes from a "PD" pair that one table-location record must fit in.
-inline constexpr qsizetype VentanaRegistro = 60;
-
 // Finds the table-location records of a report template. ruta gets ".rpt" appended in place
-// when it holds no ".rpt" anywhere. Each window of 60 bytes from a "PD" pair (any letter case)
-// that names the ODBC or DAO driver gives one entry, "M name" or "A name", so overlapping
-// windows can give the same table twice. A missing file or a malformed record fails, and then
-// entradas is left as it was.
+// when it holds no ".rpt" anywhere. Each table the engine's scan (EscaneaUbicaciones) finds
+// gives one entry, "M name" or "A name", so overlapping windows can give the same table twice. A
+// missing file or a malformed record fails, and then entradas is left as it was.
 std::int16_t LeeTablasReporte(QString& ruta, QStringList& entradas);
 
 // The entry of one window: "A " or "M " and the table name, the second NUL-terminated text

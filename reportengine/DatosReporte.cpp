@@ -73,13 +73,15 @@ std::vector<ColumnaPedida> ColumnasPedidas(const Diseno& d) {
         }
         c.push_back({nombre, numerica});
     };
-    pide(d.campoGrupo, false);
+    constexpr bool Numerica = true;
+    constexpr bool Cualquiera = false;
+    pide(d.campoGrupo, Cualquiera);
     for (const QString& campo : d.orden)
-        pide(campo, false);
+        pide(campo, Cualquiera);
     for (const ColumnaDiseno& col : d.columnas)
         pide(col.campo, col.formato == FormatoCampo::Importe);
-    pide(d.campoSaldoInicial, true);
-    pide(d.campoSaldoFinal, true);
+    pide(d.campoSaldoInicial, Numerica);
+    pide(d.campoSaldoFinal, Numerica);
     return c;
 }
 

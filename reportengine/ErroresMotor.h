@@ -1,34 +1,12 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <exception>
-#include <utility>
+#include "comun/Error.h"
 
 namespace motor {
 
-// A failure of the report engine: its own number and a description. The engine is a platform
-// piece, so it has its own type; whoever drives it shows it as its own errors. All inline, so
-// that the runner, which only knows the engine's interface, needs none of its code.
-class ErrorMotor : public std::exception {
-public:
-    ErrorMotor(long numero, QString descripcion)
-        : numero_(numero), descripcion_(std::move(descripcion)), utf8_(texto().toUtf8()) {}
-
-    long numero() const noexcept { return numero_; }
-    const QString& descripcion() const noexcept { return descripcion_; }
-    const char* what() const noexcept override { return utf8_.constData(); }
-
-    // "Error no. N: description".
-    QString texto() const {
-        return QStringLiteral("Error no. %1: %2").arg(QString::number(numero_), descripcion_);
-    }
-
-private:
-    long numero_;
-    QString descripcion_;
-    QByteArray utf8_;
-};
+// A failure of the report engine: its own number and a description. It is the system's one
+// error type, so whoever drives the engine shows it like any other failure.
+using ErrorMotor = comun::Error;
 
 // The engine's failure numbers.
 namespace errores {
@@ -42,7 +20,7 @@ inline constexpr long ErrorLectura = 20506;          // any other failure while 
 inline constexpr long ErrorSalida = 20507;           // the PDF, printer or export file failed
 inline constexpr long ValorNoValido = 20508;         // a property value the engine cannot use
 inline constexpr long SinUbicacion = 20509;          // a table of the template got no location
-inline constexpr long Cancelado = 20510;             // the user stopped the work; nothing was replaced
+inline constexpr long Cancelado = 20510; // the user stopped the work; nothing was replaced
 } // namespace errores
 
 } // namespace motor

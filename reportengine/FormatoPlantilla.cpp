@@ -123,9 +123,9 @@ void ValidaTabla(const TablaPlantilla& t, const QByteArray& driver, const QByteA
 
 void ValidaEscaneo(const QByteArray& bytes, const std::vector<TablaPlantilla>& tablas) {
     const ResultadoEscaneo r = EscaneaUbicaciones(bytes);
-    bool igual = !r.falla && r.nombres.size() == tablas.size();
+    bool igual = !r.falla && r.tablas.size() == tablas.size();
     for (std::size_t i = 0; igual && i < tablas.size(); ++i)
-        igual = r.nombres[i] == tablas[i].nombre.toUtf8();
+        igual = r.tablas[i].nombre == tablas[i].nombre.toUtf8();
     if (!igual)
         throw Danada(QStringLiteral("la búsqueda de tablas del ejecutor no encontraría "
                                     "exactamente sus %1 tablas (revise que el diseño no nombre "
@@ -134,34 +134,6 @@ void ValidaEscaneo(const QByteArray& bytes, const std::vector<TablaPlantilla>& t
 }
 
 } // namespace
-
-ResultadoEscaneo EscaneaUbicaciones(const QByteArray& bytes) {
-    ResultadoEscaneo r;
-    for (qsizetype p = 0; p + 1 < bytes.size(); ++p) {
-        const char a = bytes[p];
-        const char b = bytes[p + 1];
-        if ((a != 'P' && a != 'p') || (b != 'D' && b != 'd'))
-            continue;
-        const QByteArray ventana = bytes.mid(p, VentanaUbicacion);
-        const QByteArray minusculas = ventana.toLower();
-        if (!minusculas.contains("pdbdao") && !minusculas.contains("pdsodbc"))
-            continue;
-        const qsizetype dll = minusculas.indexOf(".dll");
-        if (dll < 0)
-            continue;
-        QByteArray resto = ventana.mid(dll + 5);
-        const qsizetype nul = resto.indexOf('\0');
-        if (nul >= 0)
-            resto = resto.mid(nul + 1);
-        const qsizetype fin = resto.indexOf('\0');
-        if (fin < 0) {
-            r.falla = true;
-            return r;
-        }
-        r.nombres.push_back(resto.left(fin));
-    }
-    return r;
-}
 
 QByteArray EscribePlantilla(const Plantilla& p) {
     if (p.tablas.empty() || p.tablas.size() > std::size_t(TablasMaximas))

@@ -1,5 +1,6 @@
 #include "reportengine/OdbcMotor.h"
 
+#include "comun/ErroresMysql.h"
 #include "reportengine/ErroresMotor.h"
 
 #include <QStringList>
@@ -15,6 +16,8 @@ static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must b
 
 constexpr SQLULEN FilasPorBloque = 1024;
 constexpr SQLLEN CaracteresMaximos = 4096;
+// A data source whose server does not answer fails the login within this many seconds.
+constexpr SQLULEN SegundosParaEntrar = 10;
 
 std::u16string Ancho(const QString& texto) {
     return std::u16string(reinterpret_cast<const char16_t*>(texto.utf16()), texto.size());
@@ -74,9 +77,11 @@ private:
 };
 
 ErrorMotor ErrorConsulta(const Diagnostico& d, const QString& ubicacion) {
-    const bool faltaTabla =
-        d.estado == QLatin1String("42S02") || d.nativo == 1146 || d.nativo == 1049;
-    const bool faltaColumna = d.estado == QLatin1String("42S22") || d.nativo == 1054;
+    const bool faltaTabla = d.estado == QLatin1String("42S02") ||
+                            d.nativo == comun::mysql::TablaDesconocida ||
+                            d.nativo == comun::mysql::BaseDesconocida;
+    const bool faltaColumna =
+        d.estado == QLatin1String("42S22") || d.nativo == comun::mysql::ColumnaDesconocida;
     if (faltaTabla)
         return ErrorMotor(
             errores::FaltaTablaOColumna,
@@ -149,13 +154,23 @@ struct Enlace {
     std::vector<SQLLEN> indicadores;
 };
 
+// A failed step of a statement becomes the engine's error about the table at ubicacion.
+void Comprueba(SQLRETURN r, SQLHSTMT h, const QString& ubicacion) {
+    if (!SQL_SUCCEEDED(r))
+        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+}
+
+void Corre(SQLHSTMT h, const QString& sql, const QString& ubicacion) {
+    std::u16string texto = Ancho(sql);
+    Comprueba(SQLExecDirectW(h, Ptr(texto), SQLINTEGER(texto.size())), h, ubicacion);
+}
+
 // Moves to the next row (or block of rows): false after the last one.
 bool Avanza(SQLHSTMT h, const QString& ubicacion) {
     const SQLRETURN r = SQLFetch(h);
     if (r == SQL_NO_DATA)
         return false;
-    if (!SQL_SUCCEEDED(r))
-        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    Comprueba(r, h, ubicacion);
     return true;
 }
 
@@ -193,7 +208,8 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
             SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
         throw ErrorMotor(errores::SinFuenteDatos, QStringLiteral("No se pudo iniciar ODBC."));
     }
-    SQLSetConnectAttr(conexion_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
+    SQLSetConnectAttr(conexion_, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(SegundosParaEntrar), 0);
     std::u16string texto = Ancho(cadena);
     const SQLRETURN r = SQLDriverConnectW(conexion_, nullptr, Ptr(texto), SQLSMALLINT(texto.size()),
                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
@@ -203,7 +219,8 @@ ConexionOdbc::ConexionOdbc(const QString& cadena) {
         SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
         conexion_ = SQL_NULL_HDBC;
         entorno_ = SQL_NULL_HENV;
-        if (d.estado == QLatin1String("28000") || d.nativo == 1045 || d.nativo == 1698)
+        if (d.estado == QLatin1String("28000") || d.nativo == comun::mysql::AccesoNegado ||
+            d.nativo == comun::mysql::AccesoNegadoSinClave)
             throw ErrorMotor(errores::AccesoNegado,
                              QStringLiteral("El servidor rechazó el usuario o la contraseña del "
                                             "reporte: %1")
@@ -234,12 +251,12 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
     QStringList lista;
     for (const ColumnaPedida& c : columnas)
         lista << UbicacionSql(c.nombre);
-    std::u16string sql = Ancho(QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) +
-                               QStringLiteral(" FROM ") + UbicacionSql(ubicacion));
     Sentencia st(conexion_);
     const SQLHSTMT h = st.h();
-    if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
-        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    Corre(h,
+          QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) + QStringLiteral(" FROM ") +
+              UbicacionSql(ubicacion),
+          ubicacion);
 
     TablaDatos tabla;
     std::vector<Enlace> enlaces(columnas.size());
@@ -299,8 +316,7 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
             r = SQLBindCol(h, n, SQL_C_WCHAR, e.textos.data(),
                            e.caracteres * SQLLEN(sizeof(char16_t)), e.indicadores.data());
         }
-        if (!SQL_SUCCEEDED(r))
-            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+        Comprueba(r, h, ubicacion);
     }
 
     while (Avanza(h, ubicacion)) {
@@ -329,9 +345,7 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
 
 void ConexionOdbc::Ejecuta(const QString& sql, const QString& ubicacion) {
     Sentencia st(conexion_);
-    std::u16string texto = Ancho(sql);
-    if (!SQL_SUCCEEDED(SQLExecDirectW(st.h(), Ptr(texto), SQLINTEGER(texto.size()))))
-        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, st.h()), ubicacion);
+    Corre(st.h(), sql, ubicacion);
 }
 
 Clasificacion ConexionOdbc::Clasifica(const QString& ubicacion, const QString& columna) {
@@ -345,13 +359,12 @@ Clasificacion ConexionOdbc::Clasifica(const QString& ubicacion, const QString& c
     // gives every distinct form of the values in a class, byte for byte.
     const QString c = UbicacionSql(columna);
     const QString forma = QStringLiteral("HEX(CONVERT(%1 USING utf8mb4))").arg(c);
-    std::u16string sql = Ancho(QStringLiteral("SELECT %1, GROUP_CONCAT(DISTINCT %2) FROM %3 "
-                                              "GROUP BY %4 ORDER BY %4")
-                                   .arg(forma, forma, UbicacionSql(ubicacion), c));
     Sentencia st(conexion_);
     const SQLHSTMT h = st.h();
-    if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
-        throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+    Corre(h,
+          QStringLiteral("SELECT %1, GROUP_CONCAT(DISTINCT %2) FROM %3 GROUP BY %4 ORDER BY %4")
+              .arg(forma, forma, UbicacionSql(ubicacion), c),
+          ubicacion);
     Clasificacion clases;
     std::size_t rango = 0;
     while (Avanza(h, ubicacion)) {
@@ -383,11 +396,9 @@ QHash<QString, QString> ConexionOdbc::Busca(const QString& ubicacion, const QStr
             partes << una.arg(QString::number(i), UbicacionSql(columnaValor),
                               UbicacionSql(ubicacion), UbicacionSql(columnaClave),
                               QString::fromLatin1(claves[desde + i].toUtf8().toHex()));
-        std::u16string sql = Ancho(partes.join(QStringLiteral(" UNION ALL ")));
         Sentencia st(conexion_);
         const SQLHSTMT h = st.h();
-        if (!SQL_SUCCEEDED(SQLExecDirectW(h, Ptr(sql), SQLINTEGER(sql.size()))))
-            throw ErrorConsulta(LeeDiagnostico(SQL_HANDLE_STMT, h), ubicacion);
+        Corre(h, partes.join(QStringLiteral(" UNION ALL ")), ubicacion);
         while (Avanza(h, ubicacion)) {
             bool ok = false;
             const std::size_t i = TextoDe(h, 1).toULongLong(&ok);

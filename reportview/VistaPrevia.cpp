@@ -273,8 +273,8 @@ QString VistaPrevia::PreguntaRuta(const QString& titulo, const QString& extensio
 void VistaPrevia::Intenta(const std::function<void()>& accion) {
     try {
         accion();
-    } catch (const ErrorMotor& e) {
-        QMessageBox::critical(this, windowTitle(), e.texto());
+    } catch (...) {
+        QMessageBox::critical(this, windowTitle(), comun::ErrorEnCurso().texto());
     }
 }
 

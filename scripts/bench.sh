@@ -9,9 +9,7 @@ if ((${#tamanos[@]} == 0)); then
     tamanos=(10000:1000 100000:1000 100000:10000 1000000:10000)
 fi
 
-"$raiz/scripts/install.sh"
-cmake -S "$raiz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_movimientos bench_motor
+"$raiz/scripts/construye.sh" bench_movimientos bench_motor
 servidor="$build/bench-server"
 "$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true
 "$raiz/scripts/mariadb.sh" start "$servidor"

@@ -75,9 +75,7 @@ fi
 automatico=0
 [[ ${1:-} == --auto || -z ${DISPLAY:-} ]] && automatico=1
 
-"$raiz/scripts/install.sh"
-cmake -S "$raiz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target quiltaro quiltaro_plantillas quiltaro_genera_datos \
+"$raiz/scripts/construye.sh" quiltaro quiltaro_plantillas quiltaro_genera_datos \
     quiltaro_instala_demo
 
 "$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true

@@ -6,9 +6,7 @@ set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILTARO_BUILD:-$raiz/build}
 
-"$raiz/scripts/install.sh"
-cmake -S "$raiz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target quiltaro quiltaro_plantillas quiltaro_documentos
+"$raiz/scripts/construye.sh" quiltaro quiltaro_plantillas quiltaro_documentos
 rm -f "$build"/quiltaro_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/quiltaro_*_amd64.deb)

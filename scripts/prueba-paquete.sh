@@ -11,7 +11,6 @@ set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILTARO_BUILD:-$raiz/build}
 herramienta=${QUILTARO_FRESH_DEBIAN_RUN:-$raiz/../shared/tools/fresh-debian-run}
-[[ -x $herramienta ]] || herramienta=/work/shared/tools/fresh-debian-run
 [[ $(id -u) -eq 0 ]] || { echo "prueba-paquete: run as root" >&2; exit 2; }
 
 if [[ ${1:-} == --dentro ]]; then
@@ -92,9 +91,9 @@ else
     "$raiz/scripts/package.sh"
     deb=$(ls "$build"/quiltaro_*_amd64.deb)
 fi
-cmake --build "$build" -j2 --target quiltaro_genera_datos >/dev/null
+"$raiz/scripts/construye.sh" quiltaro_genera_datos >/dev/null
 
-trabajo=$(mktemp -d /tmp/quiltaro-paquete.XXXXXX)
+trabajo=$(mktemp -d -t quiltaro-paquete.XXXXXX)
 servidor="$trabajo/servidor"
 xvfb=
 limpia() {

@@ -6,9 +6,7 @@ set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILTARO_BUILD:-$raiz/build}
 
-"$raiz/scripts/install.sh"
-cmake -S "$raiz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)"
+"$raiz/scripts/construye.sh"
 # A server left by an interrupted run would make the fixture refuse to start.
 "$raiz/scripts/mariadb.sh" stop "$build/test-server" >/dev/null 2>&1 || true
 cd "$build"

@@ -15,10 +15,7 @@ namespace inicio {
 
 namespace {
 
-constexpr long BaseDesconocida = 1049;
-constexpr long AccesoBaseNegado = 1044;
-constexpr long TablaNegada = 1142;
-constexpr long TablaDesconocida = 1146;
+using namespace qm::mysql;
 
 // The host's tables the program reads.
 const QStringList TablasHost = {QStringLiteral("facturas"), QStringLiteral("remisiones"),
@@ -26,7 +23,7 @@ const QStringList TablasHost = {QStringLiteral("facturas"), QStringLiteral("remi
                                 QStringLiteral("clientes")};
 
 bool Rechazado(const qm::Error& e) {
-    return e.numero() == 1045 || e.numero() == 1698 || e.numero() == 1130;
+    return UsuarioRechazado(e.numero());
 }
 
 // A file that can be written, or created in its folder.
@@ -109,8 +106,7 @@ DatosConexion LeeConexion(const QString& carpetaEjecutable, const qm::Utilerias&
 QString PruebaConexion(const DatosConexion& datos) {
     const qm::BasesDD b = Registro(datos);
     const qm::ParametrosConexion p = b.Parametros(QString());
-    const QString servidor = (p.servidor.isEmpty() ? QStringLiteral("127.0.0.1") : p.servidor) +
-                             u':' + QString::number(p.puerto);
+    const QString servidor = qm::ServidorDosPuntos(p.servidor, p.puerto);
     qm::Conexion cn;
     try {
         b.AbrirBdD(cn, QString());
@@ -192,8 +188,11 @@ qm::BasesDD GuardaConexion(const DatosConexion& datos, const QString& carpetaEje
 
     if (DelRegistro.BuscarRegistroTVW(datos.carpetaHost).isEmpty()) {
         const QString nuevo = QDir(datos.carpetaHost).filePath(QStringLiteral("Trevanto.ini"));
+        // It will hold the encoded password: its user's alone from the moment it exists. The
+        // writes after it keep the mode, as they keep a host's own file's.
         QFile archivo(nuevo);
-        if (!archivo.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        if (!archivo.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
             DelRegistro.BuscarRegistroTVW(datos.carpetaHost).isEmpty())
             throw qm::Error(qm::errores::AccesoArchivo,
                             QStringLiteral("No se puede crear el archivo %1").arg(nuevo));

@@ -1,6 +1,7 @@
 #include "startup/Inicio.h"
 
 #include "host/Error.h"
+#include "host/ErrorMysql.h"
 #include "movements/CopiaDeTrabajo.h"
 #include "startup/Conexion.h"
 #include "startup/ParaPluginsPortables.h"
@@ -10,8 +11,7 @@ namespace inicio {
 
 namespace {
 
-constexpr long BaseDesconocida = 1049;
-constexpr long AccesoBaseNegado = 1044;
+using namespace qm::mysql;
 
 // Runs a start-up step; its failure gets the line that says what to fix and where.
 template <class Paso> void Da(const LugarAjustes& lugar, const QString& base, Paso&& paso) {

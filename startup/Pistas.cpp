@@ -10,18 +10,10 @@ namespace inicio {
 
 namespace {
 
-constexpr long BaseDesconocida = 1049;         // ER_BAD_DB_ERROR
-constexpr long AccesoBaseNegado = 1044;        // ER_DBACCESS_DENIED_ERROR
-constexpr long AccesoNegado = 1045;            // ER_ACCESS_DENIED_ERROR
-constexpr long AccesoNegadoPlugin = 1698;      // ER_ACCESS_DENIED_NO_PASSWORD_ERROR
-constexpr long TablaNegada = 1142;             // ER_TABLEACCESS_DENIED_ERROR
-constexpr long ColumnaNegada = 1143;           // ER_COLUMNACCESS_DENIED_ERROR
-constexpr long RegistroHostNoBloqueado = 1130; // ER_HOST_NOT_PRIVILEGED
+using namespace qm::mysql;
 
 QString Servidor(const LugarAjustes& lugar) {
-    return (lugar.servidor.trimmed().isEmpty() ? QStringLiteral("127.0.0.1")
-                                               : lugar.servidor.trimmed()) +
-           QLatin1Char(':') + QString::number(lugar.puerto);
+    return qm::ServidorDosPuntos(lugar.servidor, lugar.puerto);
 }
 
 QString Derechos() {
@@ -45,7 +37,7 @@ QString Pista(const qm::Error& error, const LugarAjustes& lugar, const QString& 
             .arg(Servidor(lugar), lugar.archivoHost);
     switch (error.numero()) {
     case AccesoNegado:
-    case AccesoNegadoPlugin:
+    case AccesoNegadoSinClave:
     case RegistroHostNoBloqueado:
         return QStringLiteral("El servidor %1 rechazó el usuario \"%2\" o su contraseña: revise "
                               "MySQLUsuario y MySQLPassword en la sección [Registro] de %3 (una "

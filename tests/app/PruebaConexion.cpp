@@ -15,11 +15,17 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 
 namespace prueba {
 namespace {
+
+std::filesystem::perms Modo(const QString& archivo) {
+    return std::filesystem::status(archivo.toStdString()).permissions() &
+           std::filesystem::perms::mask;
+}
 
 inicio::DatosConexion Buenos(const QString& base) {
     const DatosServidor& s = Servidor();
@@ -94,6 +100,9 @@ TEST_F(Conexion, GuardarEscribeLosArchivosYConservaLasDemasClavesDelHost) {
     const QString host = instalacion->carpetaHost() + "/Trevanto.ini";
     EscribeArchivo(host, "[Registro]\r\nMySQLServer=otro\r\nEmpresa=Tienda Ñandú\r\n"
                          "[Otra]\r\nClave=1\r\n");
+    using std::filesystem::perms;
+    const perms modo = perms::owner_read | perms::owner_write | perms::group_read;
+    std::filesystem::permissions(host.toStdString(), modo);
     inicio::DatosConexion d = Buenos(base->nombre());
     d.carpetaHost = instalacion->carpetaHost();
     d.password = QStringLiteral("pa;ss ñ");
@@ -112,6 +121,7 @@ TEST_F(Conexion, GuardarEscribeLosArchivosYConservaLasDemasClavesDelHost) {
     EXPECT_EQ(utilerias.DesEncripta(guardada), d.password);
     EXPECT_EQ(qm::ini::Lee(host, "Registro", "Empresa"), QStringLiteral("Tienda Ñandú"));
     EXPECT_EQ(qm::ini::Lee(host, "Otra", "Clave"), QStringLiteral("1"));
+    EXPECT_EQ(Modo(host), modo);
 }
 
 TEST_F(Conexion, ElArchivoPropioDelUsuarioManda) {
@@ -167,7 +177,9 @@ TEST_F(Conexion, UnArranqueSinHostSigueTrasGuardarEnElDialogo) {
     EXPECT_TRUE(mensajes.mensajes[0].texto.contains("no tiene el archivo"));
     EXPECT_TRUE(ventana->estado.cn.abierta());
     EXPECT_TRUE(salidas.empty());
-    EXPECT_TRUE(QFile::exists(inicio::CarpetaHostPropia() + "/Trevanto.ini"));
+    using std::filesystem::perms;
+    EXPECT_EQ(Modo(inicio::CarpetaHostPropia() + "/Trevanto.ini"),
+              perms::owner_read | perms::owner_write);
     // Both data sources, with the driver, for the report.
     const QString odbc = QString::fromUtf8(LeeArchivo(Entorno().odbcIni()));
     EXPECT_TRUE(odbc.contains("[Trevanto Reportes]") && odbc.contains("[myodbc3-test]") &&

@@ -10,9 +10,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +145,33 @@ TEST(Nucleo, RedondeoDeTramos) {
     };
     for (const Caso& c : casos)
         EXPECT_EQ(motor::RedondeaTramos(c.tramos, c.saldo), c.esperado) << c.saldo;
+}
+
+// A file in a folder that the user may not write: the writer says so and touches nothing. Run
+// as "nobody", since root may write anywhere.
+TEST(Nucleo, EscrituraSinPermisoNoTocaElArchivo) {
+    QTemporaryDir raiz;
+    ASSERT_TRUE(QFile::setPermissions(raiz.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ExeOwner | QFile::ReadOther |
+                                                       QFile::ExeOther));
+    const QString ruta = raiz.filePath(QStringLiteral("reporte.pdf"));
+    prueba::EscribeArchivo(ruta, "el reporte de ayer\n");
+    const QStringList antes = QDir(raiz.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    const QString programa = QStringLiteral(QUILTARO_ESCRIBE_SEGURO);
+    QProcess proceso;
+    if (::geteuid() == 0)
+        proceso.start(QStringLiteral("setpriv"),
+                      {"--reuid=nobody", "--regid=nogroup", "--clear-groups", programa, ruta});
+    else
+        proceso.start(programa, {ruta});
+    ASSERT_TRUE(proceso.waitForFinished(30000));
+    const QString error = QString::fromUtf8(proceso.readAllStandardError());
+    EXPECT_EQ(proceso.exitCode(), 1) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("Error no. %1").arg(motor::errores::ErrorSalida)) &&
+                error.contains(ruta) && error.contains(QStringLiteral("no hay permiso")))
+        << error.toStdString();
+    EXPECT_EQ(prueba::LeeArchivo(ruta), "el reporte de ayer\n");
+    EXPECT_EQ(QDir(raiz.path()).entryList(QDir::AllEntries | QDir::Hidden), antes);
 }
 
 TEST(Nucleo, NombresDeArchivoSeguros) {

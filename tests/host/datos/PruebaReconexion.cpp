@@ -1,6 +1,8 @@
 #include "host/BasesDD.h"
 #include "host/Conexion.h"
 #include "host/Error.h"
+#include "host/Lote.h"
+#include "host/Preparada.h"
 #include "host/Recordset.h"
 #include "tests/support/ProxySilencioso.h"
 #include "tests/support/ServidorPrueba.h"
@@ -152,5 +154,59 @@ TEST(Reconexion, PerdidaDuranteLaRespuestaNoSeRepite) {
     ASSERT_TRUE(HaySesiones("ID = " + id, false));
     EXPECT_LE(Cuenta(cn, "t"), 1);
 }
+
+// The builder's statement helpers, their server gone silent half way, name the server and port
+// as every other lost session does.
+struct CasoAyudante {
+    const char* nombre;
+    void (*corre)(qm::Conexion& cn, prueba::ProxySilencioso& proxy);
+};
+
+class AyudanteCallado : public ::testing::TestWithParam<CasoAyudante> {};
+
+TEST_P(AyudanteCallado, NombraServidorYPuerto) {
+    prueba::BaseTemporal base("callado");
+    prueba::ProxySilencioso proxy(prueba::Servidor().puerto);
+    prueba::DatosServidor datos = prueba::Servidor();
+    datos.puerto = proxy.puerto();
+    qm::ParametrosConexion p = prueba::Parametros(datos, base.nombre());
+    p.limiteLectura = std::chrono::seconds(1);
+    qm::Conexion cn = qm::Conexion::Abre(p);
+    cn.Execute("CREATE TABLE t (a BIGINT, b DOUBLE, c DOUBLE)");
+    try {
+        GetParam().corre(cn, proxy);
+        FAIL() << "un servidor callado no hizo fallar";
+    } catch (const qm::Error& e) {
+        EXPECT_EQ(e.numero(), 2013);
+        EXPECT_TRUE(
+            e.descripcion().contains(QStringLiteral("(127.0.0.1, puerto %1)").arg(proxy.puerto())))
+            << e.descripcion().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ayudantes, AyudanteCallado,
+    ::testing::Values(CasoAyudante{"preparadaLeyendo",
+                                   [](qm::Conexion& cn, prueba::ProxySilencioso& proxy) {
+                                       qm::Preparada rs(cn, "SELECT seq FROM seq_1_to_100000000",
+                                                        {qm::Preparada::Tipo::Entero});
+                                       proxy.Calla();
+                                       while (rs.Siguiente()) {
+                                       }
+                                   }},
+                      CasoAyudante{"preparadaAlPreparar",
+                                   [](qm::Conexion& cn, prueba::ProxySilencioso& proxy) {
+                                       proxy.Calla();
+                                       qm::Preparada rs(cn, "SELECT 1",
+                                                        {qm::Preparada::Tipo::Entero});
+                                   }},
+                      CasoAyudante{"loteEnviando",
+                                   [](qm::Conexion& cn, prueba::ProxySilencioso& proxy) {
+                                       qm::LoteTriples lote(cn, "t", 32); // a row each time
+                                       lote.Agrega(1, 2, 3);
+                                       proxy.Calla();
+                                       lote.Agrega(4, 5, 6);
+                                   }}),
+    [](const auto& info) { return std::string(info.param.nombre); });
 
 } // namespace
