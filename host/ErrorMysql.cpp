@@ -10,6 +10,9 @@ Error FalloDe(MYSQL* m) {
 }
 
 Error FalloDe(MYSQL_STMT* s) {
+    // A row fetch that loses the session leaves the error on the session, not the statement.
+    if (mysql_stmt_errno(s) == 0 && s->mysql && mysql_errno(s->mysql) != 0)
+        return FalloDe(s->mysql);
     return Error(static_cast<long>(mysql_stmt_errno(s)), QString::fromUtf8(mysql_stmt_error(s)));
 }
 

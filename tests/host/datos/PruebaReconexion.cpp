@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <thread>
 
 namespace {
@@ -30,6 +31,21 @@ bool HaySesiones(const QString& condicion, bool hay) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+// The parameters of the test server, reached through the proxy.
+qm::ParametrosConexion PorProxy(const prueba::ProxySilencioso& proxy, const QString& base = {}) {
+    prueba::DatosServidor datos = prueba::Servidor();
+    datos.puerto = proxy.puerto();
+    return prueba::Parametros(datos, base);
+}
+
+// A session lost to a silent server names the server and port it was reaching.
+void NombraElProxy(const qm::Error& e, const prueba::ProxySilencioso& proxy) {
+    EXPECT_EQ(e.numero(), 2013);
+    EXPECT_TRUE(
+        e.descripcion().contains(QStringLiteral("(127.0.0.1, puerto %1)").arg(proxy.puerto())))
+        << e.descripcion().toStdString();
 }
 
 TEST(Reconexion, SobreviveAlReinicioDelServidor) {
@@ -81,9 +97,7 @@ TEST(Reconexion, ServidorCaidoFallaYLuegoSeRecupera) {
 // next statement runs on a new session with the session's settings.
 TEST(Reconexion, ServidorCalladoFallaEnSuPlazoYLuegoSeRecupera) {
     prueba::ProxySilencioso proxy(prueba::Servidor().puerto);
-    prueba::DatosServidor datos = prueba::Servidor();
-    datos.puerto = proxy.puerto();
-    qm::Conexion cn = prueba::Conecta(datos);
+    qm::Conexion cn = qm::Conexion::Abre(PorProxy(proxy));
     cn.PonPlazoRespuesta(qm::RespuestaBreve);
     cn.Execute("SET SESSION sql_mode='NO_BACKSLASH_ESCAPES'");
     const long long primera = cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toLongLong();
@@ -93,10 +107,7 @@ TEST(Reconexion, ServidorCalladoFallaEnSuPlazoYLuegoSeRecupera) {
         cn.Consulta("SELECT 1");
         FAIL() << "una sentencia sin respuesta no falló";
     } catch (const qm::Error& e) {
-        EXPECT_EQ(e.numero(), 2013);
-        EXPECT_TRUE(
-            e.descripcion().contains(QStringLiteral("(127.0.0.1, puerto %1)").arg(proxy.puerto())))
-            << e.descripcion().toStdString();
+        NombraElProxy(e, proxy);
     }
     proxy.Habla();
     EXPECT_NE(cn.Consulta("SELECT CONNECTION_ID()").Valor(0).toLongLong(), primera);
@@ -162,14 +173,16 @@ struct CasoAyudante {
     void (*corre)(qm::Conexion& cn, prueba::ProxySilencioso& proxy);
 };
 
+void PrintTo(const CasoAyudante& c, std::ostream* os) {
+    *os << c.nombre;
+}
+
 class AyudanteCallado : public ::testing::TestWithParam<CasoAyudante> {};
 
 TEST_P(AyudanteCallado, NombraServidorYPuerto) {
     prueba::BaseTemporal base("callado");
     prueba::ProxySilencioso proxy(prueba::Servidor().puerto);
-    prueba::DatosServidor datos = prueba::Servidor();
-    datos.puerto = proxy.puerto();
-    qm::ParametrosConexion p = prueba::Parametros(datos, base.nombre());
+    qm::ParametrosConexion p = PorProxy(proxy, base.nombre());
     p.limiteLectura = std::chrono::seconds(1);
     qm::Conexion cn = qm::Conexion::Abre(p);
     cn.Execute("CREATE TABLE t (a BIGINT, b DOUBLE, c DOUBLE)");
@@ -177,10 +190,7 @@ TEST_P(AyudanteCallado, NombraServidorYPuerto) {
         GetParam().corre(cn, proxy);
         FAIL() << "un servidor callado no hizo fallar";
     } catch (const qm::Error& e) {
-        EXPECT_EQ(e.numero(), 2013);
-        EXPECT_TRUE(
-            e.descripcion().contains(QStringLiteral("(127.0.0.1, puerto %1)").arg(proxy.puerto())))
-            << e.descripcion().toStdString();
+        NombraElProxy(e, proxy);
     }
 }
 
