@@ -11,7 +11,7 @@ fi
 
 "$raiz/scripts/install.sh"
 cmake -S "$raiz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_movimientos bench_motor
+cmake --build "$build" -j"$(nproc)" --target bench_movimientos bench_motor bench_exporta
 servidor="$build/bench-server"
 "$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true
 "$raiz/scripts/mariadb.sh" start "$servidor"
@@ -19,3 +19,5 @@ trap '"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null' EXIT
 "$build/bench/bench_movimientos" "$servidor/server.env" "${tamanos[@]}"
 # The report engine on 100,000 movements: sorting, layout and the PDF (no server needed).
 "$build/bench/bench_motor" 100000
+# The workbook and CSV of 1,000,000 rows beside their floors (no server needed).
+"$build/bench/bench_exporta" 1000000
