@@ -8,9 +8,12 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QStorageInfo>
 #include <QStringEncoder>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 #include <xlsxwriter.h>
 
 namespace motor {
@@ -21,6 +24,8 @@ namespace {
 constexpr std::size_t FilasPorHoja = 1048575;
 // Rows between two calls to the progress callback.
 constexpr std::size_t PasoAvance = 2048;
+// Room in the temporary folder, beyond a sheet's rows, for the rest of the workbook's parts.
+constexpr qint64 Holgura = 1 << 20;
 
 // Text as UTF-8 in one buffer reused cell after cell: the library copies what it keeps.
 class Utf8 {
@@ -87,15 +92,21 @@ public:
             hojas_.push_back(h);
         return h;
     }
-    // The rows so far are on disk: each sheet's temporary file took them all. 0, or the
-    // system's error number (or EIO when it left none).
+    // The library neither checks its writes to the temporary files nor tells of a failed
+    // one: a full temporary folder would make a workbook with rows cut off, reported as
+    // written. So: every sheet's rows so far went to its file, and the folder has room for the
+    // largest sheet once more, which closing the workbook copies there before zipping it.
+    // 0, or the system's error number.
     int RevisaTemporales() const {
+        long mayor = 0;
         for (lxw_worksheet* h : hojas_) {
             errno = 0;
             if (std::fflush(h->optimize_tmpfile) != 0 || std::ferror(h->optimize_tmpfile))
                 return errno != 0 ? errno : EIO;
+            mayor = std::max(mayor, std::ftell(h->optimize_tmpfile));
         }
-        return 0;
+        const qint64 libre = QStorageInfo(QString::fromLocal8Bit(temporales_)).bytesAvailable();
+        return libre >= 0 && libre < mayor + Holgura ? ENOSPC : 0;
     }
     lxw_error Cierra() {
         const lxw_error e = workbook_close(libro_);
@@ -138,8 +149,15 @@ public:
 
     void Cierra() {
         Avanza();
-        if (const int e = libro_.RevisaTemporales())
-            throw archivo_.Error(e);
+        if (const int e = libro_.RevisaTemporales()) {
+            const QString carpeta = QDir::toNativeSeparators(QDir::tempPath());
+            throw archivo_.Error(
+                e == ENOSPC
+                    ? QStringLiteral("no queda espacio en la carpeta temporal «%1».").arg(carpeta)
+                    : QStringLiteral("falló la carpeta temporal «%1»: %2.")
+                          .arg(carpeta,
+                               QString::fromStdString(std::generic_category().message(e))));
+        }
         errno = 0;
         const lxw_error e = libro_.Cierra();
         // The file errors leave the system's reason in errno (a full disk, mostly).

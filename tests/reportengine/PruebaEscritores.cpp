@@ -1,13 +1,18 @@
 // The workbook and CSV writers on generated sheets: progress heard up to the last row; a cancel,
-// or a cell the workbook cannot hold, leaves the older file byte for byte and no scratch file.
+// a cell the workbook cannot hold or a full temporary folder leaves the older file byte for byte
+// and no scratch file.
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Exportacion.h"
 #include "tests/support/EntornoPrueba.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/mount.h>
 #include <utility>
 #include <vector>
 
@@ -35,25 +40,66 @@ motor::Hoja Generada(std::size_t larga) {
     return h;
 }
 
+// A temporary folder of its own, a tmpfs this small, for the life of the object (mounting needs
+// root, as the tests run in CI; elsewhere the case fails).
+class TemporalChico {
+public:
+    explicit TemporalChico(const char* tamano) : anterior_(qgetenv("TMPDIR")) {
+        if (!tamano)
+            return;
+        const QByteArray ruta = QFile::encodeName(dir_.path());
+        montado_ = ::mount("tmpfs", ruta.constData(), "tmpfs", 0,
+                           (QByteArray("size=") + tamano).constData()) == 0;
+        EXPECT_TRUE(montado_) << "mount tmpfs: " << std::strerror(errno);
+        qputenv("TMPDIR", ruta);
+    }
+    ~TemporalChico() {
+        if (!montado_)
+            return;
+        ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+        if (anterior_.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", anterior_);
+    }
+    TemporalChico(const TemporalChico&) = delete;
+    TemporalChico& operator=(const TemporalChico&) = delete;
+
+private:
+    QTemporaryDir dir_;
+    QByteArray anterior_;
+    bool montado_ = false;
+};
+
 struct Caso {
     const char* nombre;
     const char* extension;
     std::size_t paraEnLlamada; // the progress call that answers "stop"; 0: none
     std::size_t larga;
-    long error; // 0: written
+    const char* temporal; // the temporary folder's size; nullptr: the usual one
+    long error;           // 0: written
     const char* motivo;
 };
 
 TEST(Escritores, AvanceCancelarYCeldaRechazada) {
     const std::vector<Caso> casos{
-        {"libro entero", "xlsx", 0, Ninguna, 0, ""},
-        {"csv entero", "csv", 0, Ninguna, 0, ""},
-        {"libro cancelado al empezar", "xlsx", 1, Ninguna, motor::errores::Cancelado, "canceló"},
-        {"libro cancelado al final", "xlsx", 3, Ninguna, motor::errores::Cancelado, "canceló"},
-        {"csv cancelado al empezar", "csv", 1, Ninguna, motor::errores::Cancelado, "canceló"},
-        {"csv cancelado al final", "csv", 3, Ninguna, motor::errores::Cancelado, "canceló"},
-        {"libro con un texto más largo que una celda", "xlsx", 0, 4000, motor::errores::ErrorSalida,
-         "la fila 4002 de la hoja «Movimientos»"}};
+        {"libro entero", "xlsx", 0, Ninguna, nullptr, 0, ""},
+        {"csv entero", "csv", 0, Ninguna, nullptr, 0, ""},
+        {"libro cancelado al empezar", "xlsx", 1, Ninguna, nullptr, motor::errores::Cancelado,
+         "canceló"},
+        {"libro cancelado al final", "xlsx", 3, Ninguna, nullptr, motor::errores::Cancelado,
+         "canceló"},
+        {"csv cancelado al empezar", "csv", 1, Ninguna, nullptr, motor::errores::Cancelado,
+         "canceló"},
+        {"csv cancelado al final", "csv", 3, Ninguna, nullptr, motor::errores::Cancelado,
+         "canceló"},
+        {"libro con un texto más largo que una celda", "xlsx", 0, 4000, nullptr,
+         motor::errores::ErrorSalida, "la fila 4002 de la hoja «Movimientos»"},
+        // The rows do not fit in the temporary folder; then they fit, but not their copy.
+        {"libro sin lugar para las filas", "xlsx", 0, Ninguna, "64k", motor::errores::ErrorSalida,
+         "carpeta temporal"},
+        {"libro sin lugar para cerrarlo", "xlsx", 0, Ninguna, "1200k", motor::errores::ErrorSalida,
+         "no queda espacio en la carpeta temporal"}};
     const QByteArray anterior = QByteArray("el archivo de ayer\r\n").repeated(100);
     for (const Caso& caso : casos) {
         SCOPED_TRACE(caso.nombre);
@@ -67,6 +113,7 @@ TEST(Escritores, AvanceCancelarYCeldaRechazada) {
             return llamadas.size() != caso.paraEnLlamada;
         };
         const motor::Hoja hoja = Generada(caso.larga);
+        const TemporalChico temporal(caso.temporal);
         try {
             if (caso.extension == std::string("xlsx"))
                 motor::EscribeXlsx({hoja}, ruta, avance);
