@@ -100,6 +100,8 @@ public:
     int RevisaTemporales() const {
         long mayor = 0;
         for (lxw_worksheet* h : hojas_) {
+            if (!h->optimize_tmpfile)
+                continue; // rows held in memory: nothing on disk to check
             errno = 0;
             if (std::fflush(h->optimize_tmpfile) != 0 || std::ferror(h->optimize_tmpfile))
                 return errno != 0 ? errno : EIO;
