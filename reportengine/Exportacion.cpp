@@ -1,12 +1,6 @@
 #include "reportengine/Exportacion.h"
 
-#include "reportengine/ArchivoSeguro.h"
-
 #include <QDate>
-#include <QFile>
-#include <cerrno>
-#include <charconv>
-#include <xlsxwriter.h>
 
 namespace motor {
 
@@ -110,87 +104,6 @@ Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos,
     return h;
 }
 
-// Text for libxlsxwriter, which takes UTF-8; kept alive while the workbook is written.
-class Textos {
-public:
-    const char* operator()(const QString& t) {
-        textos_.push_back(t.toUtf8());
-        return textos_.back().constData();
-    }
-
-private:
-    std::vector<QByteArray> textos_;
-};
-
-// A workbook being written; closed (and freed) whatever happens.
-class Libro {
-public:
-    explicit Libro(const QByteArray& ruta) : libro_(workbook_new(ruta.constData())) {}
-    ~Libro() {
-        if (libro_)
-            workbook_close(libro_);
-    }
-    Libro(const Libro&) = delete;
-    Libro& operator=(const Libro&) = delete;
-    lxw_workbook* get() const { return libro_; }
-    lxw_error Cierra() {
-        const lxw_error e = workbook_close(libro_);
-        libro_ = nullptr;
-        return e;
-    }
-
-private:
-    lxw_workbook* libro_;
-};
-
-void EscribeHoja(lxw_workbook* libro, const Hoja& h, Textos& texto, lxw_format* titulo,
-                 lxw_format* numero, lxw_format* fecha) {
-    lxw_worksheet* hoja = workbook_add_worksheet(libro, texto(h.nombre));
-    if (!hoja)
-        throw std::runtime_error("worksheet");
-    const auto columnas = lxw_col_t(h.columnas.size());
-    for (lxw_col_t c = 0; c < columnas; ++c) {
-        const ColumnaHoja& col = h.columnas[c];
-        worksheet_write_string(hoja, 0, c, texto(col.titulo), titulo);
-        const double ancho = col.tipo == TipoCelda::Numero ? 15 : c == 1 ? 32 : 12;
-        worksheet_set_column(hoja, c, c, ancho,
-                             col.tipo == TipoCelda::Numero  ? numero
-                             : col.tipo == TipoCelda::Fecha ? fecha
-                                                            : nullptr);
-    }
-    for (std::size_t f = 0; f < h.filas; ++f) {
-        const auto fila = lxw_row_t(f + 1);
-        for (lxw_col_t c = 0; c < columnas; ++c) {
-            const Celda v = h.celda(f, c);
-            switch (h.columnas[c].tipo) {
-            case TipoCelda::Numero:
-                worksheet_write_number(hoja, fila, c, v.numero, numero);
-                break;
-            case TipoCelda::Fecha: {
-                const QDate d = QDate::fromString(v.texto, Qt::ISODate);
-                if (d.isValid()) {
-                    lxw_datetime dt{d.year(), d.month(), d.day(), 0, 0, 0.0};
-                    worksheet_write_datetime(hoja, fila, c, &dt, fecha);
-                } else if (!v.texto.isEmpty()) {
-                    worksheet_write_string(hoja, fila, c, texto(v.texto), nullptr);
-                }
-                break;
-            }
-            case TipoCelda::Texto:
-                if (!v.texto.isEmpty()) {
-                    // The strings go into the workbook's shared table right away.
-                    const QByteArray utf8 = v.texto.toUtf8();
-                    worksheet_write_string(hoja, fila, c, utf8.constData(), nullptr);
-                }
-                break;
-            }
-        }
-    }
-    worksheet_freeze_panes(hoja, 1, 0);
-    if (columnas > 0)
-        worksheet_autofilter(hoja, 0, 0, lxw_row_t(h.filas), columnas - 1);
-}
-
 } // namespace
 
 std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
@@ -202,87 +115,6 @@ std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno&
     auto cuentas =
         std::make_shared<const Cuentas>(CalculaCuentas(*datos, diseno, QDate::currentDate()));
     return Hojas(std::move(datos), std::move(cuentas), diseno);
-}
-
-void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta) {
-    ArchivoSeguro archivo(ruta);
-    const QByteArray nombre = QFile::encodeName(archivo.RutaTemporal());
-    {
-        Libro libro(nombre);
-        if (!libro.get())
-            throw archivo.Error(QStringLiteral("no se pudo crear el libro."));
-        Textos texto;
-        lxw_format* titulo = workbook_add_format(libro.get());
-        format_set_bold(titulo);
-        lxw_format* numero = workbook_add_format(libro.get());
-        format_set_num_format(numero, "#,##0.00");
-        lxw_format* fecha = workbook_add_format(libro.get());
-        format_set_num_format(fecha, "dd/mm/yyyy");
-        try {
-            for (const Hoja& h : hojas)
-                EscribeHoja(libro.get(), h, texto, titulo, numero, fecha);
-        } catch (const std::runtime_error&) {
-            throw archivo.Error(QStringLiteral("no se pudo crear una hoja."));
-        }
-        errno = 0;
-        const lxw_error e = libro.Cierra();
-        // The file errors leave the system's reason in errno (a full disk, mostly).
-        const int sistema = errno;
-        const bool deArchivo = e == LXW_ERROR_CREATING_XLSX_FILE ||
-                               e == LXW_ERROR_CREATING_TMPFILE ||
-                               e == LXW_ERROR_ZIP_FILE_OPERATION || e == LXW_ERROR_ZIP_FILE_ADD ||
-                               e == LXW_ERROR_ZIP_CLOSE;
-        if (e != LXW_NO_ERROR)
-            throw deArchivo && sistema != 0 ? archivo.Error(sistema)
-                                            : archivo.Error(QString::fromUtf8(lxw_strerror(e)));
-    }
-    archivo.Confirma();
-}
-
-QString CampoCsv(const QString& texto) {
-    if (!texto.contains(QLatin1Char(',')) && !texto.contains(QLatin1Char('"')) &&
-        !texto.contains(QLatin1Char('\n')) && !texto.contains(QLatin1Char('\r')))
-        return texto;
-    QString t = texto;
-    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + t + QLatin1Char('"');
-}
-
-QString NumeroCsv(double valor) {
-    // Plain notation, never "1e+05"; the longest double so written has 309 digits before the
-    // point, the smallest 324 after it.
-    char texto[400];
-    const auto r = std::to_chars(texto, texto + sizeof(texto), valor, std::chars_format::fixed);
-    return QString::fromLatin1(texto, r.ptr - texto);
-}
-
-void EscribeCsv(const Hoja& h, const QString& ruta) {
-    ArchivoSeguro archivo(ruta);
-    QIODevice& salida = archivo.Dispositivo();
-    QByteArray bloque("\xEF\xBB\xBF");
-    auto linea = [&](const QStringList& campos) {
-        bloque += campos.join(QLatin1Char(',')).toUtf8();
-        bloque += "\r\n";
-        if (bloque.size() > (1 << 20)) {
-            salida.write(bloque);
-            bloque.clear();
-        }
-    };
-    QStringList campos;
-    for (const ColumnaHoja& c : h.columnas)
-        campos << CampoCsv(c.titulo);
-    linea(campos);
-    for (std::size_t f = 0; f < h.filas; ++f) {
-        campos.clear();
-        for (std::size_t c = 0; c < h.columnas.size(); ++c) {
-            const Celda v = h.celda(f, c);
-            campos << (h.columnas[c].tipo == TipoCelda::Numero ? NumeroCsv(v.numero)
-                                                               : CampoCsv(v.texto));
-        }
-        linea(campos);
-    }
-    salida.write(bloque);
-    archivo.Confirma();
 }
 
 } // namespace motor

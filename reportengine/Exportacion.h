@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportengine/Avance.h"
 #include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/Plantilla.h"
@@ -51,14 +52,19 @@ std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
 std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno& diseno);
 
 // Writes the sheets as an .xlsx workbook: headings frozen and filtered, numbers with two
-// decimals, dates as dates. Replaces the file only when the whole workbook is written. Fails
-// with ErrorSalida.
-void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta);
+// decimals, dates as dates. Rows go out as they are made, so memory does not grow with them. A
+// sheet longer than a workbook allows (1,048,575 rows below the headings) goes on in
+// "<name> (2)", "<name> (3)"..., headings repeated. avance hears of the rows written. Replaces
+// the file only when the whole workbook is written. Fails with ErrorSalida (naming the file and
+// what failed), or Cancelado when avance says stop.
+void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta,
+                 const AvanceSalida& avance = {});
 
 // Writes one sheet as CSV text (RFC 4180: commas, CRLF, quotes where needed), UTF-8 with a
 // byte-order mark; numbers with a point, no thousands separator, the shortest text that reads
-// back as the same double. Replaces the file only when all is written. Fails with ErrorSalida.
-void EscribeCsv(const Hoja& hoja, const QString& ruta);
+// back as the same double. avance hears of the rows written. Replaces the file only when all is
+// written. Fails with ErrorSalida, or Cancelado when avance says stop.
+void EscribeCsv(const Hoja& hoja, const QString& ruta, const AvanceSalida& avance = {});
 
 // One CSV field.
 QString CampoCsv(const QString& texto);

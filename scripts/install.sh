@@ -11,6 +11,7 @@ PAQUETES=(
     libgtest-dev
     libxlsxwriter-dev
     xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
+    libreoffice-calc
     cups
     fonts-dejavu-core fonts-liberation2
     lintian desktop-file-utils appstream

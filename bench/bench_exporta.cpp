@@ -1,0 +1,221 @@
+// The exports against their floors, in one run: the workbook against libxlsxwriter alone
+// writing the same cells in the same mode (piso_xlsx), and the CSV against a plain write (and
+// sync, as every saved file gets) of the same bytes. Each side runs twice; the faster counts.
+//
+//   bench_exporta [ROWS [xlsx|csv]]      default 1,000,000 rows, both
+#include "FilasExporta.h"
+#include "reportengine/Exportacion.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+long long PicoKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& l : f.readAll().split('\n')) {
+        if (l.startsWith("VmHWM:"))
+            return l.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+void ReiniciaPico() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+// The movements sheet as the engine hands it over: cells made on request from shared texts.
+motor::Hoja Movimientos(std::size_t n) {
+    struct Textos {
+        std::vector<QString> codigos, nombres, fechas, horas, tipos, folios;
+    };
+    auto t = std::make_shared<Textos>();
+    for (std::size_t c = 0; c < filas::Clientes; ++c) {
+        t->codigos.push_back(QString::fromStdString(filas::Codigo(c)));
+        t->nombres.push_back(QString::fromStdString(filas::Nombre(c)));
+    }
+    for (std::size_t d = 0; d < filas::Dias; ++d)
+        t->fechas.push_back(QString::fromStdString(filas::TextoFecha(d)));
+    for (std::size_t h = 0; h < filas::Horas; ++h)
+        t->horas.push_back(QString::fromStdString(filas::TextoHora(h)));
+    for (const char* tipo : filas::Tipos)
+        t->tipos.push_back(QString::fromUtf8(tipo));
+    t->folios.reserve(n);
+    for (std::size_t f = 0; f < n; ++f)
+        t->folios.push_back(QString::fromStdString(filas::Folio(f)));
+
+    motor::Hoja h;
+    h.nombre = QStringLiteral("Movimientos");
+    for (std::size_t c = 0; c < filas::Columnas; ++c) {
+        const motor::TipoCelda tipo = c >= filas::PrimerNumero   ? motor::TipoCelda::Numero
+                                      : c == filas::ColumnaFecha ? motor::TipoCelda::Fecha
+                                                                 : motor::TipoCelda::Texto;
+        h.columnas.push_back({QString::fromUtf8(filas::Titulos[c]), tipo});
+    }
+    h.filas = n;
+    h.celda = [t, n](std::size_t f, std::size_t c) -> motor::Celda {
+        switch (c) {
+        case 0:
+            return {t->codigos[filas::Cliente(f, n)], 0};
+        case 1:
+            return {t->nombres[filas::Cliente(f, n)], 0};
+        case 2:
+            return {t->fechas[filas::Dia(f)], 0};
+        case 3:
+            return {t->horas[filas::Hora(f)], 0};
+        case 4:
+            return {t->tipos[filas::Tipo(f)], 0};
+        case 5:
+            return {t->folios[f], 0};
+        default:
+            return {{}, filas::Numero(f, c)};
+        }
+    };
+    return h;
+}
+
+// Wall and CPU time of one write, in ms.
+struct Medida {
+    long long reloj = -1, cpu = -1;
+};
+long long Cpu() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
+}
+template <typename F> Medida Mide(F&& f) {
+    QElapsedTimer reloj;
+    reloj.start();
+    const long long cpu = Cpu();
+    f();
+    return {reloj.elapsed(), Cpu() - cpu};
+}
+// The faster of two runs.
+void Mejor(Medida& m, const Medida& otra) {
+    if (m.reloj < 0 || otra.reloj < m.reloj)
+        m = otra;
+}
+
+Medida Piso(const QString& ruta, std::size_t n) {
+    QProcess p;
+    p.start(QStringLiteral(QUILTARO_PISO_XLSX), {ruta, QString::number(n)});
+    if (!p.waitForFinished(-1) || p.exitCode() != 0) {
+        std::fprintf(stderr, "piso_xlsx failed: %s\n", p.readAllStandardError().constData());
+        std::exit(1);
+    }
+    const QList<QByteArray> t = p.readAllStandardOutput().trimmed().split(' ');
+    return {t.value(0).toLongLong(), t.value(1).toLongLong()};
+}
+
+// The same bytes to a new file with plain write(2) in 1 MiB blocks, then synced.
+void EscrituraPlana(const QByteArray& bytes, const QString& ruta) {
+    const int d = ::open(QFile::encodeName(ruta).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (d < 0)
+        std::exit(1);
+    for (qsizetype i = 0; i < bytes.size(); i += 1 << 20) {
+        const auto largo = std::size_t(std::min<qsizetype>(1 << 20, bytes.size() - i));
+        if (::write(d, bytes.constData() + i, largo) != ssize_t(largo))
+            std::exit(1);
+    }
+    ::fsync(d);
+    ::close(d);
+}
+
+void Imprime(const char* que, const Medida& nuestra, const Medida& piso) {
+    std::printf("%s: ours %lld ms (CPU %lld ms), floor %lld ms (CPU %lld ms), ratio %.2f (goal "
+                "<= 1.3)\n",
+                que, nuestra.reloj, nuestra.cpu, piso.reloj, piso.cpu,
+                piso.reloj > 0 ? double(nuestra.reloj) / double(piso.reloj) : 0.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication aplicacion(argc, argv);
+    const std::size_t n = argc > 1 ? std::size_t(std::atol(argv[1])) : 1000000;
+    const std::string solo = argc > 2 ? argv[2] : "";
+    QTemporaryDir dir;
+    const std::vector<motor::Hoja> hojas{Movimientos(n)};
+    std::printf("rows %zu, cells %zu\n", n, n * filas::Columnas);
+
+    // Where the time goes before any writing: only asking for every cell.
+    std::size_t largo = 0;
+    const Medida celdas = Mide([&] {
+        for (std::size_t f = 0; f < n; ++f) {
+            for (std::size_t c = 0; c < filas::Columnas; ++c)
+                largo += std::size_t(hojas[0].celda(f, c).texto.size());
+        }
+    });
+    std::printf("asking for every cell alone: %lld ms (%zu characters)\n", celdas.reloj, largo);
+
+    if (solo != "csv") {
+        const QString xlsx = dir.filePath(QStringLiteral("nuestro.xlsx"));
+        const QString piso = dir.filePath(QStringLiteral("piso.xlsx"));
+        Medida nuestra, suya;
+        long long pico = 0;
+        for (int vuelta = 0; vuelta < 2; ++vuelta) {
+            Mejor(suya, Piso(piso, n));
+            ReiniciaPico();
+            const long long base = PicoKb();
+            // The last progress call comes when every row is out, before the zipping.
+            QElapsedTimer reloj;
+            qint64 filasHechas = 0;
+            const auto avance = [&](std::size_t hechas, std::size_t total) {
+                if (hechas == total)
+                    filasHechas = reloj.elapsed();
+                return true;
+            };
+            reloj.start();
+            const Medida m = Mide([&] { motor::EscribeXlsx(hojas, xlsx, avance); });
+            pico = std::max(pico, PicoKb() - base);
+            std::printf("workbook run %d: rows %lld ms, then closing (zip, sync, rename) %lld ms\n",
+                        vuelta + 1, filasHechas, m.reloj - filasHechas);
+            Mejor(nuestra, m);
+            if (vuelta == 0)
+                std::printf("workbook %.1f MB, floor's %.1f MB\n", double(QFile(xlsx).size()) / 1e6,
+                            double(QFile(piso).size()) / 1e6);
+            QFile::remove(xlsx);
+            QFile::remove(piso);
+        }
+        Imprime("workbook (floor: libxlsxwriter alone, constant memory, file synced)", nuestra,
+                suya);
+        std::printf("peak memory of our workbook write, above what the process held: %.1f MB\n",
+                    double(pico) / 1024.0);
+    }
+
+    if (solo != "xlsx") {
+        const QString csv = dir.filePath(QStringLiteral("nuestro.csv"));
+        const QString plano = dir.filePath(QStringLiteral("plano.csv"));
+        Medida nuestra, suya;
+        QByteArray bytes;
+        for (int vuelta = 0; vuelta < 2; ++vuelta) {
+            Mejor(nuestra, Mide([&] { motor::EscribeCsv(hojas[0], csv); }));
+            if (bytes.isEmpty()) {
+                QFile f(csv);
+                if (!f.open(QIODevice::ReadOnly))
+                    return 1;
+                bytes = f.readAll();
+            }
+            QFile::remove(csv);
+            Mejor(suya, Mide([&] { EscrituraPlana(bytes, plano); }));
+            QFile::remove(plano);
+        }
+        std::printf("CSV %.1f MB\n", double(bytes.size()) / 1e6);
+        Imprime("CSV (floor: write(2) and fsync of the same bytes)", nuestra, suya);
+    }
+    return 0;
+}
