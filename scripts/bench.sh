@@ -19,3 +19,6 @@ trap '"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null' EXIT
 "$build/bench/bench_movimientos" "$servidor/server.env" "${tamanos[@]}"
 # The report engine on 100,000 movements: sorting, layout and the PDF (no server needed).
 "$build/bench/bench_motor" 100000
+# Sending 1,000 statements to the local test mail server against writing them.
+cmake --build "$build" -j"$(nproc)" --target bench_correo
+"$build/bench/bench_correo" 1000
