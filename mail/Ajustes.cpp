@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -143,6 +144,10 @@ bool EsServidorLocal(const QString& servidor) {
 QString RevisaAjustes(const AjustesCorreo& a) {
     if (a.servidor.isEmpty())
         return QStringLiteral("Falta el servidor de correo saliente.");
+    static const QRegularExpression nombre(
+        QStringLiteral("^([A-Za-z0-9.-]+|\\[?[0-9A-Fa-f:.]+\\]?)$"));
+    if (!nombre.match(a.servidor).hasMatch())
+        return QStringLiteral("El nombre del servidor \"%1\" no es válido.").arg(a.servidor);
     if (a.puerto == 0 || a.puerto > 65535)
         return QStringLiteral("El puerto %1 no es válido.").arg(a.puerto);
     if (a.seguridad == Seguridad::SinCifrar && !EsServidorLocal(a.servidor))

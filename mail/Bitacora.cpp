@@ -43,17 +43,27 @@ QByteArray Linea(const QStringList& campos) {
 
 Bitacora::Bitacora(const QString& carpeta) : archivo_(carpeta + QStringLiteral("/Envíos.csv")) {}
 
-void Bitacora::Anota(const Asiento& a) const {
-    QFile f(archivo_);
+namespace {
+
+// Appends the bytes (after the titles when the file is new) and puts them on disk.
+void Agrega(const QString& archivo, const QByteArray& fila) {
+    QFile f(archivo);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
         Falla(QStringLiteral("abrir"), f);
-    QByteArray bytes;
-    if (f.size() == 0)
-        bytes = "\xEF\xBB\xBF" + Linea(Titulos());
-    bytes += Linea({a.cuando.toString(kFormato), a.corrida, a.clave, a.nombre, a.direccion,
-                    a.archivo, a.periodo, a.resultado, a.respuesta});
+    const QByteArray bytes = f.size() == 0 ? "\xEF\xBB\xBF" + Linea(Titulos()) + fila : fila;
     if (f.write(bytes) != bytes.size() || !f.flush() || ::fsync(f.handle()) != 0)
         Falla(QStringLiteral("escribir"), f);
+}
+
+} // namespace
+
+void Bitacora::Abre() const {
+    Agrega(archivo_, {});
+}
+
+void Bitacora::Anota(const Asiento& a) const {
+    Agrega(archivo_, Linea({a.cuando.toString(kFormato), a.corrida, a.clave, a.nombre, a.direccion,
+                            a.archivo, a.periodo, a.resultado, a.respuesta}));
 }
 
 std::vector<Asiento> Bitacora::Lee() const {

@@ -36,6 +36,9 @@ public:
     explicit Bitacora(const QString& carpeta);
     const QString& archivo() const { return archivo_; }
 
+    // Makes sure rows can be appended (the file and its titles are made when missing), before
+    // anything is sent. Fails with errores::Bitacora naming the file.
+    void Abre() const;
     // Fails with errores::Bitacora naming the file.
     void Anota(const Asiento& asiento) const;
     // Every row, oldest first; none when there is no log. Fails with errores::Bitacora.

@@ -59,6 +59,7 @@ Resumen EnviaEstados(const AjustesCorreo& a, const QString& contrasena,
     SesionSmtp sesion(a, contrasena);
     const Bitacora bitacora(carpetaEstados);
     const std::vector<Asiento> antes = bitacora.Lee();
+    bitacora.Abre();
     const QSet<QString> yaEnviados = EnviadosDelPeriodo(antes, o.periodo);
     const QSet<QString> fallidos = FallidosDeLaUltima(antes);
 

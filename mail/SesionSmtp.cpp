@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSysInfo>
+#include <algorithm>
 #include <cctype>
 #include <curl/curl.h>
 #include <mutex>
@@ -36,12 +37,12 @@ QByteArray Url(const AjustesCorreo& a) {
         servidor = '[' + servidor + ']';
     const QByteArray esquema = a.seguridad == Seguridad::Tls ? "smtps://" : "smtp://";
     // The path is the name given in EHLO.
-    QByteArray equipo = QSysInfo::machineHostName().toLatin1();
-    for (char c : equipo)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '.')
-            equipo.clear();
+    const QByteArray equipo = QSysInfo::machineHostName().toLatin1();
+    const bool valido = !equipo.isEmpty() && std::all_of(equipo.begin(), equipo.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+    });
     return esquema + servidor + ':' + QByteArray::number(a.puerto) + '/' +
-           (equipo.isEmpty() ? QByteArray("quiltaro") : equipo);
+           (valido ? equipo : QByteArray("quiltaro"));
 }
 
 // Text lines the server sent (libcurl hands them over as they come).
@@ -51,7 +52,11 @@ int AlDepurar(CURL*, curl_infotype tipo, char* datos, size_t n, void* destino) {
     return 0;
 }
 
-int Codigo(const QString& respuesta);
+int Codigo(const QString& respuesta) {
+    bool ok = false;
+    const int c = respuesta.left(3).toInt(&ok);
+    return ok && respuesta.size() >= 3 ? c : 0;
+}
 
 // The answer that tells how the message ended: the last refusal (4xx, 5xx) when there is one,
 // since the server's goodbye to QUIT may follow it; else the last line.
@@ -61,12 +66,6 @@ QString UltimaRespuesta(const QByteArray& recibido) {
         if (const QString t = QString::fromUtf8(l->trimmed()); Codigo(t) >= 400)
             return t;
     return lineas.isEmpty() ? QString() : QString::fromUtf8(lineas.back().trimmed());
-}
-
-int Codigo(const QString& respuesta) {
-    bool ok = false;
-    const int c = respuesta.left(3).toInt(&ok);
-    return ok && respuesta.size() >= 3 ? c : 0;
 }
 
 } // namespace

@@ -46,6 +46,11 @@ TEST(AjustesCorreo, SinCifrarSoloEnEsteEquipo) {
         a.servidor = ajeno;
         EXPECT_TRUE(RevisaAjustes(a).contains("sin cifrar")) << ajeno;
     }
+    a.seguridad = Seguridad::StartTls;
+    for (const char* malo : {"", "correo/x", "a@correo.mx", "correo.mx:25"}) {
+        a.servidor = malo;
+        EXPECT_NE(RevisaAjustes(a), "") << malo;
+    }
 }
 
 TEST(Contrasena, SoloSuUsuarioLaLee) {

@@ -1,9 +1,11 @@
 #include "ServidorCorreo.h"
 #include "mail/Bitacora.h"
 #include "mail/Envio.h"
+#include "reportengine/ErroresMotor.h"
 #include "reportengine/EstadosCuenta.h"
 #include "tests/support/EntornoPrueba.h"
 
+#include <QDir>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -20,7 +22,7 @@ struct Cliente {
     QString esperado;    // its result in the log
 };
 
-enum class Ajuste { Bueno, ClaveErronea, AutoridadAjena };
+enum class Ajuste { Bueno, ClaveErronea, AutoridadAjena, TlsDirecto };
 
 struct Caso {
     const char* nombre;
@@ -58,6 +60,7 @@ const Caso kCasos[] = {
       {"C003", "Luz", "c003@ejemplo.mx", N}},
      Ajuste::AutoridadAjena,
      "certificado"},
+    {"tls_directo", {kC001, Pena("c002@ejemplo.mx", E), kC003}, Ajuste::TlsDirecto, ""},
     {"temporal_y_luego_si", {kC001, Pena("temporal@ejemplo.mx", E), kC003}, Ajuste::Bueno, ""},
     {"rechazo_permanente",
      {kC001, Pena("rechaza@ejemplo.mx", resultados::Rechazado), kC003},
@@ -153,9 +156,11 @@ class Envio : public testing::TestWithParam<Caso> {};
 
 TEST_P(Envio, ElRegistroYElBuzonDicenLoMismo) {
     const Caso& caso = GetParam();
-    prueba::ServidorCorreo servidor;
+    prueba::ServidorCorreo servidor(caso.ajuste == Ajuste::TlsDirecto);
     QTemporaryDir carpeta;
     AjustesCorreo a = Ajustes(servidor);
+    if (caso.ajuste == Ajuste::TlsDirecto)
+        a.seguridad = Seguridad::Tls;
     if (caso.ajuste == Ajuste::AutoridadAjena)
         a.archivoCertificado = prueba::CertificadosDePrueba().ajena;
     const QString clave = caso.ajuste == Ajuste::ClaveErronea ? "otra" : prueba::kClaveCorreo;
@@ -185,7 +190,7 @@ TEST_P(Envio, ElRegistroYElBuzonDicenLoMismo) {
         }
     }
     EXPECT_EQ(r.enviados, enviados.size());
-    if (QString(caso.nombre) == "todo_bien") {
+    if (QString(caso.nombre) == "todo_bien" || QString(caso.nombre) == "tls_directo") {
         EXPECT_EQ(servidor.Autenticaciones(), 1) << "one connection for the whole run";
     }
 
@@ -231,6 +236,18 @@ TEST(EnvioRepetido, SoloLosFallidosYNadaDosVeces) {
     EXPECT_EQ(r.yaEnviados, 2u);
     EXPECT_EQ(servidor.Mensajes().size(), 2);
     EXPECT_EQ(Bitacora(carpeta.path()).Lee().size(), 3u);
+}
+
+// A log that cannot be written stops the run before anything goes.
+TEST(EnvioSinRegistro, NoSeEnviaNada) {
+    prueba::ServidorCorreo servidor;
+    QTemporaryDir carpeta;
+    ASSERT_TRUE(QDir(carpeta.path()).mkdir("Envíos.csv"));
+    const auto estados = Estados({kC001}, carpeta.path());
+    EXPECT_THROW(
+        EnviaEstados(Ajustes(servidor), prueba::kClaveCorreo, estados, carpeta.path(), Opciones()),
+        motor::ErrorMotor);
+    EXPECT_EQ(servidor.Mensajes().size(), 0);
 }
 
 } // namespace

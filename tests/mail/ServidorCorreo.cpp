@@ -45,14 +45,17 @@ const Certificados& CertificadosDePrueba() {
     return c;
 }
 
-ServidorCorreo::ServidorCorreo() {
+ServidorCorreo::ServidorCorreo(bool tlsDirecto) {
     const Certificados& c = CertificadosDePrueba();
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     entorno.insert(QStringLiteral("QUILTARO_CLAVE_PRUEBA"), kClaveCorreo);
     proceso_.setProcessEnvironment(entorno);
     proceso_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proceso_.start(kPython, {kCarpeta + "servidor_correo.py", c.certificado, c.clave, buzon(),
-                             kUsuarioCorreo});
+    QStringList argumentos{kCarpeta + "servidor_correo.py", c.certificado, c.clave, buzon(),
+                           kUsuarioCorreo};
+    if (tlsDirecto)
+        argumentos << QStringLiteral("tls");
+    proceso_.start(kPython, argumentos);
     // Its ready line; the deadline only keeps a broken server from holding the test.
     const QDeadlineTimer limite(60000);
     QByteArray salida;

@@ -6,7 +6,8 @@ into a Maildir. Recipients ask for faults by how their address begins:
   corta...     the connection dropped during DATA the first time, then accepted
   silencio...  no answer to DATA, ever
   apaga...     the server ends at DATA
-Usage: servidor_correo.py CERT KEY MAILDIR USER; the password comes in QUILTARO_CLAVE_PRUEBA.
+Usage: servidor_correo.py CERT KEY MAILDIR USER [tls]; the password comes in
+QUILTARO_CLAVE_PRUEBA. With "tls" it speaks TLS from the start instead of STARTTLS.
 Prints "listo PORT" once it takes connections. Each login accepted adds a line to
 MAILDIR/../autenticaciones."""
 import asyncio
@@ -20,6 +21,7 @@ from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult
 
 cert, key, maildir, usuario = sys.argv[1:5]
+tls_directo = sys.argv[5:] == ["tls"]
 clave = os.environ["QUILTARO_CLAVE_PRUEBA"].encode()
 bitacora_auth = os.path.join(os.path.dirname(os.path.abspath(maildir)), "autenticaciones")
 
@@ -70,9 +72,12 @@ contexto.load_cert_chain(cert, key)
 with socket.socket() as s:
     s.bind(("127.0.0.1", 0))
     puerto = s.getsockname()[1]
-controlador = Controller(Buzon(), hostname="127.0.0.1", port=puerto, tls_context=contexto,
-                         require_starttls=True, authenticator=autentica, auth_required=True,
-                         auth_require_tls=True)
+if tls_directo:
+    tls = dict(ssl_context=contexto, auth_require_tls=False)  # it is TLS all along
+else:
+    tls = dict(tls_context=contexto, require_starttls=True, auth_require_tls=True)
+controlador = Controller(Buzon(), hostname="127.0.0.1", port=puerto, authenticator=autentica,
+                         auth_required=True, **tls)
 controlador.start()
 print("listo", puerto, flush=True)
 try:
