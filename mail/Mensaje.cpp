@@ -7,6 +7,11 @@
 
 namespace correo {
 
+QString Periodo(const QDate& desde, const QDate& hasta) {
+    const QString formato = QStringLiteral("dd/MM/yyyy");
+    return desde.toString(formato) + QStringLiteral(" al ") + hasta.toString(formato);
+}
+
 QString Rellena(const QString& plantilla, const DatosMensaje& d) {
     const std::pair<QString, QString> campos[] = {
         {QStringLiteral("{clave}"), d.clave},

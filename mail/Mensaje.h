@@ -17,6 +17,10 @@ struct DatosMensaje {
     QDate fecha; // the day of sending
 };
 
+// A period as {periodo} and the send log write it, "01/11/2026 al 30/11/2026": the window and
+// the command line both make it here, so that the log knows a statement already sent.
+QString Periodo(const QDate& desde, const QDate& hasta);
+
 // The text with {clave}, {nombre}, {periodo}, {saldo} (two decimals, thousands separated) and
 // {fecha} (dd/MM/yyyy) filled in; any other braces stay as they are.
 QString Rellena(const QString& plantilla, const DatosMensaje& datos);

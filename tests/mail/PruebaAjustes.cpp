@@ -1,6 +1,7 @@
 #include "mail/Ajustes.h"
 #include "mail/Contrasena.h"
 #include "mail/Direcciones.h"
+#include "mail/Mensaje.h"
 #include "tests/support/EntornoPrueba.h"
 
 #include <QTemporaryDir>
@@ -51,6 +52,13 @@ TEST(AjustesCorreo, SinCifrarSoloEnEsteEquipo) {
         a.servidor = malo;
         EXPECT_NE(RevisaAjustes(a), "") << malo;
     }
+}
+
+TEST(TextosCorreo, LosCamposSeLlenanUnaVez) {
+    const DatosMensaje d{"C'1", "Ana {saldo}", Periodo(QDate(2026, 11, 1), QDate(2026, 11, 30)),
+                         1234567.891, QDate(2026, 12, 1)};
+    EXPECT_EQ(Rellena("{clave}|{nombre}|{periodo}|{saldo}|{fecha}|{otro}", d),
+              "C'1|Ana {saldo}|01/11/2026 al 30/11/2026|1,234,567.89|01/12/2026|{otro}");
 }
 
 TEST(Contrasena, SoloSuUsuarioLaLee) {

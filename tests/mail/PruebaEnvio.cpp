@@ -105,7 +105,7 @@ AjustesCorreo Ajustes(const prueba::ServidorCorreo& servidor) {
 
 OpcionesEnvio Opciones() {
     OpcionesEnvio o;
-    o.periodo = "01/11/2026 al 30/11/2026";
+    o.periodo = Periodo(QDate(2026, 11, 1), QDate(2026, 11, 30));
     o.pausa = std::chrono::milliseconds(10);
     return o;
 }
