@@ -132,7 +132,8 @@ Resumen EnviaEstados(const AjustesCorreo& a, const QString& contrasena,
         asiento.resultado = final.resultado;
         asiento.respuesta = final.respuesta;
         bitacora.Anota(asiento);
-        if (sinIntentar.isEmpty() && avance && !avance(i + 1, turno.size())) {
+        const bool sigue = !avance || avance(asiento, i + 1, turno.size());
+        if (sinIntentar.isEmpty() && !sigue) {
             resumen.cancelado = true;
             sinIntentar = QStringLiteral("Cancelado por el usuario");
         }

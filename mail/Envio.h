@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mail/Ajustes.h"
+#include "mail/Bitacora.h"
 #include "mail/Direcciones.h"
 #include "mail/SesionSmtp.h"
 
@@ -42,9 +43,11 @@ struct Resumen {
     bool cancelado = false;
 };
 
-// Called on the calling thread after each customer of the run: customers done and in all.
-// False stops the run after the message under way.
-using AvanceEnvio = std::function<bool(std::size_t hechos, std::size_t total)>;
+// Called on the calling thread after each customer's row is in the log: that row, customers
+// done and in all (a command line prints the row, a window counts). False stops the run after
+// the message under way; the customers left are still logged, and reported, "no enviado".
+using AvanceEnvio =
+    std::function<bool(const Asiento& asiento, std::size_t hechos, std::size_t total)>;
 
 // Sends each customer's statement over one SMTP session and appends a row per customer to
 // Envíos.csv in the statements folder. A 4xx or a dropped connection is tried again up to

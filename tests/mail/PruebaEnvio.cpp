@@ -166,22 +166,26 @@ TEST_P(Envio, ElRegistroYElBuzonDicenLoMismo) {
     const QString clave = caso.ajuste == Ajuste::ClaveErronea ? "otra" : prueba::kClaveCorreo;
     const auto estados = Estados(caso.clientes, carpeta.path());
     const OpcionesEnvio o = Opciones();
-    const Resumen r =
-        EnviaEstados(a, clave, estados, carpeta.path(), o, [&](std::size_t hechos, std::size_t) {
-            return caso.cancelaTras == 0 || hechos < caso.cancelaTras;
-        });
+    QStringList avisados; // each customer's result as the progress saw it
+    const auto avance = [&](const Asiento& asiento, std::size_t hechos, std::size_t) {
+        avisados << asiento.resultado;
+        return caso.cancelaTras == 0 || hechos < caso.cancelaTras;
+    };
+    const Resumen r = EnviaEstados(a, clave, estados, carpeta.path(), o, avance);
 
     EXPECT_EQ(r.falla.isEmpty(), caso.falla.isEmpty()) << r.falla.toStdString();
     EXPECT_TRUE(r.falla.contains(caso.falla)) << r.falla.toStdString();
     EXPECT_EQ(r.cancelado, caso.cancelaTras > 0);
     const std::vector<Asiento> log = Bitacora(carpeta.path()).Lee();
     ASSERT_EQ(log.size(), caso.clientes.size());
+    ASSERT_EQ(std::size_t(avisados.size()), log.size());
     std::map<QString, const EstadoPorEnviar*> enviados;
     for (std::size_t i = 0; i < log.size(); ++i) {
         SCOPED_TRACE(log[i].clave.toStdString());
         EXPECT_EQ(log[i].clave, caso.clientes[i].clave);
         EXPECT_EQ(log[i].nombre, caso.clientes[i].nombre);
         EXPECT_EQ(log[i].resultado, caso.clientes[i].esperado) << log[i].respuesta.toStdString();
+        EXPECT_EQ(avisados[qsizetype(i)], log[i].resultado);
         EXPECT_EQ(log[i].archivo, QFileInfo(estados[i].archivo).fileName());
         EXPECT_EQ(log[i].periodo, o.periodo);
         if (log[i].resultado == E) {
