@@ -22,7 +22,7 @@ struct Cliente {
     QString esperado;    // its result in the log
 };
 
-enum class Ajuste { Bueno, ClaveErronea, AutoridadAjena, TlsDirecto };
+enum class Ajuste { Bueno, ClaveErronea, AutoridadAjena, TlsDirecto, SinCifrar };
 
 struct Caso {
     const char* nombre;
@@ -61,6 +61,7 @@ const Caso kCasos[] = {
      Ajuste::AutoridadAjena,
      "certificado"},
     {"tls_directo", {kC001, Pena("c002@ejemplo.mx", E), kC003}, Ajuste::TlsDirecto, ""},
+    {"sin_cifrar_local", {kC001, Pena("c002@ejemplo.mx", E), kC003}, Ajuste::SinCifrar, ""},
     {"temporal_y_luego_si", {kC001, Pena("temporal@ejemplo.mx", E), kC003}, Ajuste::Bueno, ""},
     {"rechazo_permanente",
      {kC001, Pena("rechaza@ejemplo.mx", resultados::Rechazado), kC003},
@@ -156,11 +157,15 @@ class Envio : public testing::TestWithParam<Caso> {};
 
 TEST_P(Envio, ElRegistroYElBuzonDicenLoMismo) {
     const Caso& caso = GetParam();
-    prueba::ServidorCorreo servidor(caso.ajuste == Ajuste::TlsDirecto);
+    prueba::ServidorCorreo servidor(caso.ajuste == Ajuste::TlsDirecto  ? "tls"
+                                    : caso.ajuste == Ajuste::SinCifrar ? "plano"
+                                                                       : "");
     QTemporaryDir carpeta;
     AjustesCorreo a = Ajustes(servidor);
     if (caso.ajuste == Ajuste::TlsDirecto)
         a.seguridad = Seguridad::Tls;
+    if (caso.ajuste == Ajuste::SinCifrar)
+        a.seguridad = Seguridad::SinCifrar;
     if (caso.ajuste == Ajuste::AutoridadAjena)
         a.archivoCertificado = prueba::CertificadosDePrueba().ajena;
     const QString clave = caso.ajuste == Ajuste::ClaveErronea ? "otra" : prueba::kClaveCorreo;
@@ -240,6 +245,21 @@ TEST(EnvioRepetido, SoloLosFallidosYNadaDosVeces) {
     EXPECT_EQ(r.yaEnviados, 2u);
     EXPECT_EQ(servidor.Mensajes().size(), 2);
     EXPECT_EQ(Bitacora(carpeta.path()).Lee().size(), 3u);
+}
+
+// A test message goes to the sender alone, without the archive copy, and is not logged.
+TEST(EnvioDePrueba, SoloAlRemitente) {
+    prueba::ServidorCorreo servidor;
+    QTemporaryDir carpeta;
+    const AjustesCorreo a = Ajustes(servidor);
+    const auto estados = Estados({Pena("c002@ejemplo.mx", E)}, carpeta.path());
+    const Respuesta r = EnviaPrueba(a, prueba::kClaveCorreo, estados[0], Opciones());
+    EXPECT_EQ(r.desenlace, Desenlace::Aceptado) << r.texto.toStdString();
+    const QJsonArray mensajes = servidor.Mensajes();
+    ASSERT_EQ(mensajes.size(), 1);
+    EXPECT_EQ(mensajes[0]["sobre"].toArray(), QJsonArray({a.direccionRemitente}));
+    EXPECT_TRUE(mensajes[0]["asunto"].toString().startsWith("[Prueba] Estado de cuenta"));
+    EXPECT_FALSE(QFile::exists(Bitacora(carpeta.path()).archivo()));
 }
 
 // A log that cannot be written stops the run before anything goes.

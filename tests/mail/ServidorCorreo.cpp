@@ -45,7 +45,7 @@ const Certificados& CertificadosDePrueba() {
     return c;
 }
 
-ServidorCorreo::ServidorCorreo(bool tlsDirecto) {
+ServidorCorreo::ServidorCorreo(const QString& modo) {
     const Certificados& c = CertificadosDePrueba();
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     entorno.insert(QStringLiteral("QUILTARO_CLAVE_PRUEBA"), kClaveCorreo);
@@ -53,8 +53,8 @@ ServidorCorreo::ServidorCorreo(bool tlsDirecto) {
     proceso_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QStringList argumentos{kCarpeta + "servidor_correo.py", c.certificado, c.clave, buzon(),
                            kUsuarioCorreo};
-    if (tlsDirecto)
-        argumentos << QStringLiteral("tls");
+    if (!modo.isEmpty())
+        argumentos << modo;
     proceso_.start(kPython, argumentos);
     // Its ready line; the deadline only keeps a broken server from holding the test.
     const QDeadlineTimer limite(60000);

@@ -22,11 +22,11 @@ inline const QString kUsuarioCorreo = QStringLiteral("quiltaro");
 inline const QString kClaveCorreo = QStringLiteral("s3cr3to:ñ");
 
 // servidor_correo.py on a loopback port of its own, STARTTLS and AUTH required, writing a
-// Maildir in a temporary folder; ready once it said so. Ended when destroyed. With tlsDirecto,
-// TLS from the start instead of STARTTLS.
+// Maildir in a temporary folder; ready once it said so. Ended when destroyed. Modo "tls": TLS
+// from the start instead of STARTTLS; "plano": no TLS.
 class ServidorCorreo {
 public:
-    explicit ServidorCorreo(bool tlsDirecto = false);
+    explicit ServidorCorreo(const QString& modo = {});
     ~ServidorCorreo();
     unsigned puerto() const { return puerto_; }
     QString buzon() const { return dir_.path() + QStringLiteral("/buzon"); }

@@ -6,8 +6,9 @@ into a Maildir. Recipients ask for faults by how their address begins:
   corta...     the connection dropped during DATA the first time, then accepted
   silencio...  no answer to DATA, ever
   apaga...     the server ends at DATA
-Usage: servidor_correo.py CERT KEY MAILDIR USER [tls]; the password comes in
-QUILTARO_CLAVE_PRUEBA. With "tls" it speaks TLS from the start instead of STARTTLS.
+Usage: servidor_correo.py CERT KEY MAILDIR USER [tls|plano]; the password comes in
+QUILTARO_CLAVE_PRUEBA. With "tls" it speaks TLS from the start instead of STARTTLS; with
+"plano", no TLS at all.
 Prints "listo PORT" once it takes connections. Each login accepted adds a line to
 MAILDIR/../autenticaciones."""
 import asyncio
@@ -21,7 +22,7 @@ from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult
 
 cert, key, maildir, usuario = sys.argv[1:5]
-tls_directo = sys.argv[5:] == ["tls"]
+modo = (sys.argv[5:] or [""])[0]
 clave = os.environ["QUILTARO_CLAVE_PRUEBA"].encode()
 bitacora_auth = os.path.join(os.path.dirname(os.path.abspath(maildir)), "autenticaciones")
 
@@ -72,8 +73,10 @@ contexto.load_cert_chain(cert, key)
 with socket.socket() as s:
     s.bind(("127.0.0.1", 0))
     puerto = s.getsockname()[1]
-if tls_directo:
+if modo == "tls":
     tls = dict(ssl_context=contexto, auth_require_tls=False)  # it is TLS all along
+elif modo == "plano":
+    tls = dict(auth_require_tls=False)
 else:
     tls = dict(tls_context=contexto, require_starttls=True, auth_require_tls=True)
 controlador = Controller(Buzon(), hostname="127.0.0.1", port=puerto, authenticator=autentica,
