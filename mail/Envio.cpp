@@ -77,7 +77,7 @@ Resumen EnviaEstados(const AjustesCorreo& a, const QString& contrasena,
     }
 
     const QString corrida =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     QString sinIntentar; // why the rest is not tried, once the run stops
     for (std::size_t i = 0; i < turno.size(); ++i) {
         const EstadoPorEnviar& e = *turno[i];
