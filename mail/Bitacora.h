@@ -18,8 +18,8 @@ inline const QString NoEnviado = QStringLiteral("no enviado"); // not sent; wort
 // One row of the send log.
 struct Asiento {
     QDateTime cuando;
-    QString corrida; // its run: when the run began, UTC (no daylight-saving jumps), yyyy-MM-dd
-                     // HH:mm:ss.zzz
+    // Its run: when the run began, in UTC so that no daylight-saving change reorders runs.
+    QString corrida;
     QString clave;
     QString nombre;
     QString direccion; // the addresses it went to, separated by ";"
