@@ -10,6 +10,7 @@ PAQUETES=(
     unixodbc unixodbc-dev odbc-mariadb
     libgtest-dev
     libxlsxwriter-dev
+    libcurl4-openssl-dev python3-aiosmtpd openssl
     xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
     libreoffice-calc
     cups
