@@ -45,6 +45,17 @@ QFont FuenteEstilo(Estilo estilo) {
     return f;
 }
 
+namespace {
+// The style's font at the size that gives its points on this painter's device.
+QFont FuenteEnDispositivo(const QPainter& pintor, Estilo estilo, double escala) {
+    // A font's point size is taken in the device's own resolution.
+    const double dpi = pintor.device() ? pintor.device()->logicalDpiY() : 72.0;
+    QFont f = FuenteEstilo(estilo);
+    f.setPointSizeF(Define(estilo).puntos * escala * 72.0 / dpi);
+    return f;
+}
+} // namespace
+
 void PintaPagina(QPainter& pintor, const Pagina& pagina, double escala) {
     pintor.save();
     pintor.setRenderHint(QPainter::Antialiasing, true);
@@ -62,13 +73,9 @@ void PintaPagina(QPainter& pintor, const Pagina& pagina, double escala) {
         pintor.setPen(pluma);
         pintor.drawLine(QLineF(l.linea.p1() * escala, l.linea.p2() * escala));
     }
-    // A font's point size is taken in the device's own resolution.
-    const double dpi = pintor.device() ? pintor.device()->logicalDpiY() : 72.0;
     std::array<QFont, NumeroEstilos> fuentes;
-    for (int i = 0; i < NumeroEstilos; ++i) {
-        fuentes[std::size_t(i)] = FuenteEstilo(Estilo(i));
-        fuentes[std::size_t(i)].setPointSizeF(Define(Estilo(i)).puntos * escala * 72.0 / dpi);
-    }
+    for (int i = 0; i < NumeroEstilos; ++i)
+        fuentes[std::size_t(i)] = FuenteEnDispositivo(pintor, Estilo(i), escala);
     int actual = -1;
     for (const TextoPagina& t : pagina.textos) {
         if (int(t.estilo) != actual) {
@@ -89,11 +96,36 @@ QPageLayout HojaDeDocumento(const Documento& d) {
 
 void PintaDocumento(const Documento& d, QPagedPaintDevice& dispositivo, QPainter& pintor,
                     double escala) {
-    for (std::size_t i = 0; i < d.paginas.size(); ++i) {
+    for (std::size_t i = 0; i < d.NumeroPaginas(); ++i) {
         if (i > 0)
             dispositivo.newPage();
-        PintaPagina(pintor, d.paginas[i], escala);
+        PintaPagina(pintor, d.HazPagina(i), escala);
     }
+}
+
+QString Muestrario() {
+    QString letras;
+    for (char16_t c = 0x20; c <= 0x7E; ++c)
+        letras += QChar(c);
+    // Latin-1 and Latin Extended-A, but the soft hyphen, which draws nothing.
+    for (char16_t c = 0xA0; c <= 0x17F; ++c) {
+        if (c != 0xAD)
+            letras += QChar(c);
+    }
+    letras += QStringView(u"\u2013\u2014\u2018\u2019\u201A\u201C\u201D\u201E\u2022\u2026\u20AC");
+    return letras;
+}
+
+void PintaMuestrario(QPainter& pintor, double escala) {
+    pintor.save();
+    pintor.setPen(Qt::black);
+    double base = 40;
+    for (const Estilo e : {Estilo::Normal, Estilo::Total}) {
+        pintor.setFont(FuenteEnDispositivo(pintor, e, escala));
+        pintor.drawText(QPointF(20, base) * escala, Muestrario());
+        base += 20;
+    }
+    pintor.restore();
 }
 
 } // namespace motor

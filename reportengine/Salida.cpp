@@ -3,29 +3,153 @@
 #include "reportengine/ArchivoSeguro.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Pintor.h"
+#include "reportengine/UnionPdf.h"
 
-#include <QPageLayout>
-#include <QPageSize>
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryFile>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <thread>
 
 namespace motor {
 
-void EscribePdf(const Documento& d, const QString& ruta) {
-    ArchivoSeguro archivo(ruta);
-    {
-        QPdfWriter pdf(&archivo.Dispositivo());
-        pdf.setResolution(300);
-        pdf.setPageLayout(HojaDeDocumento(d));
-        pdf.setTitle(d.titulo);
-        pdf.setCreator(QStringLiteral("Quiltaro"));
-        QPainter pintor;
-        if (!pintor.begin(&pdf))
-            throw archivo.Error(QStringLiteral("no se pudo empezar el PDF."));
-        PintaDocumento(d, pdf, pintor, 300.0 / 72.0);
-        pintor.end();
+namespace {
+
+constexpr int Resolucion = 300;
+constexpr double Escala = Resolucion / 72.0;
+// Fewer pages than this go through one writer: two halves and their joining would cost more.
+constexpr std::size_t PaginasParaPartir = 64;
+// Pages of this thread between two calls of the caller's progress.
+constexpr std::size_t CadaCuanto = 8;
+
+// Pages [desde, hasta) on one writer; after each, sigue() says whether to go on. With muestrario
+// the file starts with a page of sample glyphs (see UnePdf). False when the writer fails to start.
+bool EscribeParte(const Documento& d, QIODevice& destino, std::size_t desde, std::size_t hasta,
+                  bool muestrario, const std::function<bool()>& sigue) {
+    QPdfWriter pdf(&destino);
+    pdf.setResolution(Resolucion);
+    pdf.setPageLayout(HojaDeDocumento(d));
+    pdf.setTitle(d.titulo);
+    pdf.setCreator(QStringLiteral("Quiltaro"));
+    QPainter pintor;
+    if (!pintor.begin(&pdf))
+        return false;
+    if (muestrario) {
+        PintaMuestrario(pintor, Escala);
+        pdf.newPage();
     }
-    archivo.Confirma();
+    for (std::size_t i = desde; i < hasta; ++i) {
+        if (i > desde)
+            pdf.newPage();
+        PintaPagina(pintor, d.HazPagina(i), Escala);
+        if (!sigue())
+            break;
+    }
+    return pintor.end();
+}
+
+class Escritura {
+public:
+    Escritura(const Documento& d, const QString& ruta, const AvanceSalida& avance)
+        : d_(d), archivo_(ruta), avance_(avance), total_(d.NumeroPaginas()) {}
+
+    void Escribe() {
+        bool hecho = false;
+        if (total_ >= PaginasParaPartir && std::thread::hardware_concurrency() > 1)
+            hecho = EnDosMitades();
+        // Also when the halves could not share their fonts: one writer for the whole.
+        if (!hecho && !parar_) {
+            hechas_ = 0;
+            if (!EscribeParte(d_, archivo_.Dispositivo(), 0, total_, false,
+                              [this] { return SigueAqui(); }))
+                throw archivo_.Error(QStringLiteral("no se pudo empezar el PDF."));
+        }
+        if (parar_ || (avance_ && !avance_(total_, total_)))
+            throw ErrorMotor(errores::Cancelado,
+                             QStringLiteral("No se escribió «%1»: se canceló.")
+                                 .arg(QDir::toNativeSeparators(archivo_.ruta())));
+        archivo_.Confirma();
+    }
+
+private:
+    // Counts a page of the calling thread and, now and then, tells the caller.
+    bool SigueAqui() {
+        const std::size_t propias = ++propias_;
+        ++hechas_;
+        if (avance_ && propias % CadaCuanto == 0 && !avance_(hechas_, total_))
+            parar_ = true;
+        return !parar_;
+    }
+    bool SigueOtro() {
+        ++hechas_;
+        return !parar_;
+    }
+
+    // Both halves at once, each on a core, into scratch files beside the target; then joined.
+    // False when the join could not share the fonts, or on cancelling.
+    bool EnDosMitades() {
+        const std::size_t mitad = total_ / 2;
+        const QString plantilla =
+            QFileInfo(archivo_.RutaTemporal()).absolutePath() + QStringLiteral("/.parte-XXXXXX~");
+        QTemporaryFile primera(plantilla), segunda(plantilla);
+        if (!primera.open())
+            throw archivo_.Error(primera.errorString() + QLatin1Char('.'));
+        if (!segunda.open())
+            throw archivo_.Error(segunda.errorString() + QLatin1Char('.'));
+        std::exception_ptr fallo;
+        bool empezoAqui = true, empezoOtro = true;
+        {
+            std::jthread otro([&] {
+                try {
+                    empezoOtro = EscribeParte(d_, segunda, mitad, total_, true,
+                                              [this] { return SigueOtro(); });
+                } catch (...) {
+                    fallo = std::current_exception();
+                }
+                if (fallo || !empezoOtro)
+                    parar_ = true;
+            });
+            try {
+                empezoAqui =
+                    EscribeParte(d_, primera, 0, mitad, true, [this] { return SigueAqui(); });
+            } catch (...) {
+                parar_ = true;
+                throw;
+            }
+        }
+        if (fallo)
+            std::rethrow_exception(fallo);
+        if (!empezoAqui || !empezoOtro)
+            throw archivo_.Error(QStringLiteral("no se pudo empezar el PDF."));
+        if (parar_)
+            return false;
+        primera.close();
+        segunda.close();
+        try {
+            return UnePdf(primera.fileName(), mitad + 1, segunda.fileName(), total_ - mitad + 1,
+                          archivo_.RutaTemporal());
+        } catch (const std::exception& e) {
+            throw archivo_.Error(QString::fromLocal8Bit(e.what()));
+        }
+    }
+
+    const Documento& d_;
+    ArchivoSeguro archivo_;
+    const AvanceSalida& avance_;
+    const std::size_t total_;
+    std::atomic<std::size_t> hechas_{0};
+    std::size_t propias_ = 0;
+    std::atomic<bool> parar_{false};
+};
+
+} // namespace
+
+void EscribePdf(const Documento& d, const QString& ruta, const AvanceSalida& avance) {
+    Escritura(d, ruta, avance).Escribe();
 }
 
 } // namespace motor

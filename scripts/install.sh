@@ -9,7 +9,7 @@ PAQUETES=(
     libmariadb-dev mariadb-server mariadb-client
     unixodbc unixodbc-dev odbc-mariadb
     libgtest-dev
-    libxlsxwriter-dev
+    libxlsxwriter-dev libqpdf-dev
     xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
     cups
     fonts-dejavu-core fonts-liberation2
