@@ -13,6 +13,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <thread>
 
 namespace motor {
@@ -42,10 +43,14 @@ bool EscribeParte(const Documento& d, QIODevice& destino, std::size_t desde, std
         PintaMuestrario(pintor, Escala);
         pdf.newPage();
     }
+    // Preparing the letters costs about as much as shaping the texts of a few pages.
+    std::optional<LetrasPreparadas> letras;
+    if (hasta - desde >= PaginasParaPartir / 2)
+        letras.emplace(pdf, Escala);
     for (std::size_t i = desde; i < hasta; ++i) {
         if (i > desde)
             pdf.newPage();
-        PintaPagina(pintor, d.HazPagina(i), Escala);
+        PintaPagina(pintor, d.HazPagina(i), Escala, letras ? &*letras : nullptr);
         if (!sigue())
             break;
     }

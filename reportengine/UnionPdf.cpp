@@ -1,10 +1,12 @@
 #include "reportengine/UnionPdf.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <qpdf/Buffer.hh>
+#include <qpdf/InputSource.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -19,12 +21,86 @@ namespace {
 
 using Fuentes = std::map<std::string, QPDFObjectHandle>; // by /BaseFont
 
+// A file read through a window of a megabyte. qpdf reads an object a few bytes at a time, each
+// read a seek and a system call on its own file source: most of the joining's time.
+class ArchivoEnVentana final : public InputSource {
+public:
+    explicit ArchivoEnVentana(const QString& ruta)
+        : nombre_(QFile::encodeName(ruta).toStdString()), archivo_(ruta) {
+        if (!archivo_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            throw std::runtime_error("cannot open " + nombre_);
+        largo_ = archivo_.size();
+    }
+    qpdf_offset_t findAndSkipNextEOL() override {
+        char c = 0;
+        while (read(&c, 1) == 1) {
+            if (c != '\r' && c != '\n')
+                continue;
+            const qpdf_offset_t fin = pos_ - 1;
+            while (read(&c, 1) == 1) {
+                if (c != '\r' && c != '\n') {
+                    unreadCh(c);
+                    break;
+                }
+            }
+            return fin;
+        }
+        return pos_;
+    }
+    std::string const& getName() const override { return nombre_; }
+    qpdf_offset_t tell() override { return pos_; }
+    void seek(qpdf_offset_t donde, int desde) override {
+        const qpdf_offset_t base = desde == SEEK_SET ? 0 : desde == SEEK_CUR ? pos_ : largo_;
+        if (base + donde < 0)
+            throw std::runtime_error("seek before the start of " + nombre_);
+        pos_ = base + donde;
+    }
+    void rewind() override { pos_ = 0; }
+    size_t read(char* destino, size_t largo) override {
+        last_offset = pos_;
+        size_t hechos = 0;
+        while (hechos < largo && pos_ < largo_) {
+            if (pos_ < inicio_ || pos_ >= inicio_ + qpdf_offset_t(ventana_.size()))
+                Carga();
+            const size_t n =
+                std::min(largo - hechos, size_t(inicio_ + qpdf_offset_t(ventana_.size()) - pos_));
+            std::memcpy(destino + hechos, ventana_.data() + (pos_ - inicio_), n);
+            hechos += n;
+            pos_ += qpdf_offset_t(n);
+        }
+        return hechos;
+    }
+    void unreadCh(char) override {
+        if (pos_ > 0)
+            --pos_;
+    }
+
+private:
+    static constexpr qpdf_offset_t Ventana = 1 << 20;
+    // The window round pos_, a little of it behind, for the reads that step back.
+    void Carga() {
+        inicio_ = std::max<qpdf_offset_t>(0, pos_ - Ventana / 16);
+        ventana_.resize(std::size_t(Ventana));
+        if (!archivo_.seek(inicio_))
+            throw std::runtime_error("cannot read " + nombre_);
+        const qint64 leidos = archivo_.read(ventana_.data(), Ventana);
+        if (leidos <= 0)
+            throw std::runtime_error("cannot read " + nombre_);
+        ventana_.resize(std::size_t(leidos));
+    }
+
+    std::string nombre_;
+    QFile archivo_;
+    qpdf_offset_t largo_ = 0, pos_ = 0, inicio_ = 0;
+    std::vector<char> ventana_;
+};
+
 std::unique_ptr<QPDF> Abre(const QString& ruta, std::size_t paginas) {
     auto pdf = std::make_unique<QPDF>();
     // A damaged part is a failed write, never something to mend.
     pdf->setAttemptRecovery(false);
     pdf->setSuppressWarnings(true);
-    pdf->processFile(QFile::encodeName(ruta).constData());
+    pdf->processInputSource(std::make_shared<ArchivoEnVentana>(ruta));
     if (QPDFPageDocumentHelper(*pdf).getAllPages().size() != paginas)
         throw std::runtime_error("a part of the PDF lacks pages");
     return pdf;
@@ -35,17 +111,17 @@ QPDFObjectHandle FuentesDe(QPDFPageObjectHelper& pagina) {
     return recursos.isDictionary() ? recursos.getKey("/Font") : QPDFObjectHandle::newNull();
 }
 
-void Recoge(std::vector<QPDFPageObjectHelper>& paginas, Fuentes& fuentes) {
-    for (QPDFPageObjectHelper& p : paginas) {
-        QPDFObjectHandle diccionario = FuentesDe(p);
-        if (!diccionario.isDictionary())
-            continue;
-        for (const std::string& clave : diccionario.getKeys()) {
-            QPDFObjectHandle f = diccionario.getKey(clave);
-            if (f.getKey("/BaseFont").isName())
-                fuentes.emplace(f.getKey("/BaseFont").getName(), f);
-        }
+Fuentes Recoge(QPDFPageObjectHelper& pagina) {
+    Fuentes fuentes;
+    QPDFObjectHandle diccionario = FuentesDe(pagina);
+    if (!diccionario.isDictionary())
+        return fuentes;
+    for (const std::string& clave : diccionario.getKeys()) {
+        QPDFObjectHandle f = diccionario.getKey(clave);
+        if (f.getKey("/BaseFont").isName())
+            fuentes.emplace(f.getKey("/BaseFont").getName(), f);
     }
+    return fuentes;
 }
 
 bool MismosBytes(QPDFObjectHandle a, QPDFObjectHandle b) {
@@ -83,20 +159,15 @@ bool UnePdf(const QString& primero, std::size_t paginasPrimero, const QString& s
     const std::unique_ptr<QPDF> b = Abre(segundo, paginasSegundo);
     QPDFPageDocumentHelper documento(*a);
     std::vector<QPDFPageObjectHelper> paginasA = documento.getAllPages();
-    std::vector<QPDFPageObjectHelper> paginasB = QPDFPageDocumentHelper(*b).getAllPages();
-    Fuentes fuentesA, fuentesB;
-    Recoge(paginasA, fuentesA);
-    Recoge(paginasB, fuentesB);
-    for (const auto& [nombre, f] : fuentesB) {
-        const auto igual = fuentesA.find(nombre);
-        if (igual != fuentesA.end() && !MismaFuente(igual->second, f))
-            return false;
-    }
-
+    const std::vector<QPDFPageObjectHelper> paginasB = QPDFPageDocumentHelper(*b).getAllPages();
+    // The sample page draws every face the parts share. A face that only some pages use (the
+    // italic of a report without rows) keeps a copy of its own in each part.
+    const Fuentes fuentesA = Recoge(paginasA.front());
     documento.removePage(paginasA.front());
     for (std::size_t i = 1; i < paginasB.size(); ++i)
         documento.addPage(paginasB[i], false);
     // The second part's pages name the first part's fonts; their own copies are then left out.
+    std::map<QPDFObjGen, bool> iguales;
     const std::vector<QPDFPageObjectHelper> todas = documento.getAllPages();
     for (std::size_t i = paginasA.size() - 1; i < todas.size(); ++i) {
         QPDFPageObjectHelper p = todas[i];
@@ -104,12 +175,17 @@ bool UnePdf(const QString& primero, std::size_t paginasPrimero, const QString& s
         if (!diccionario.isDictionary())
             continue;
         for (const std::string& clave : diccionario.getKeys()) {
-            QPDFObjectHandle nombre = diccionario.getKey(clave).getKey("/BaseFont");
-            if (!nombre.isName())
+            QPDFObjectHandle propia = diccionario.getKey(clave);
+            QPDFObjectHandle nombre = propia.getKey("/BaseFont");
+            const auto igual = nombre.isName() ? fuentesA.find(nombre.getName()) : fuentesA.end();
+            if (igual == fuentesA.end())
                 continue;
-            const auto igual = fuentesA.find(nombre.getName());
-            if (igual != fuentesA.end())
-                diccionario.replaceKey(clave, igual->second);
+            auto [comparada, nueva] = iguales.emplace(propia.getObjGen(), false);
+            if (nueva)
+                comparada->second = MismaFuente(igual->second, propia);
+            if (!comparada->second)
+                return false;
+            diccionario.replaceKey(clave, igual->second);
         }
     }
     QPDFWriter escritor(*a, QFile::encodeName(destino).constData());
