@@ -13,8 +13,13 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <thread>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace motor {
 
@@ -26,6 +31,20 @@ constexpr double Escala = Resolucion / 72.0;
 constexpr std::size_t PaginasParaPartir = 64;
 // Pages of this thread between two calls of the caller's progress.
 constexpr std::size_t CadaCuanto = 8;
+
+// Qt's PDF writer takes two buffers of 16 MB for every page it compresses, and uses a few dozen
+// kilobytes of them. glibc maps and unmaps them each time, or grows and trims its heap for them:
+// system calls and page faults that cost a third of the write here. Kept in the heap, they are
+// reused; the pages never touched take no memory.
+void GuardaMemoriaLibre() {
+#ifdef __GLIBC__
+    static std::once_flag hecho;
+    std::call_once(hecho, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    });
+#endif
+}
 
 // Pages [desde, hasta) on one writer; after each, sigue() says whether to go on. With muestrario
 // the file starts with a page of sample glyphs (see UnePdf). False when the writer fails to start.
@@ -154,6 +173,7 @@ private:
 } // namespace
 
 void EscribePdf(const Documento& d, const QString& ruta, const AvanceSalida& avance) {
+    GuardaMemoriaLibre();
     Escritura(d, ruta, avance).Escribe();
 }
 

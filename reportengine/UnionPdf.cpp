@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -188,10 +189,21 @@ bool UnePdf(const QString& primero, std::size_t paginasPrimero, const QString& s
             diccionario.replaceKey(clave, igual->second);
         }
     }
-    QPDFWriter escritor(*a, QFile::encodeName(destino).constData());
+    const QByteArray nombre = QFile::encodeName(destino);
+    std::vector<char> bufer(std::size_t(1) << 20); // outlives the file, which flushes into it
+    const std::unique_ptr<FILE, int (*)(FILE*)> archivo(std::fopen(nombre.constData(), "wb"),
+                                                        &std::fclose);
+    if (!archivo)
+        throw std::runtime_error("cannot open " + nombre.toStdString());
+    // Written a megabyte at a time: each system call is dear on a busy disk.
+    std::setvbuf(archivo.get(), bufer.data(), _IOFBF, bufer.size());
+    QPDFWriter escritor(*a);
+    escritor.setOutputFile(nombre.constData(), archivo.get(), false);
     // The pages are compressed already; they are copied as they are.
     escritor.setStreamDataMode(qpdf_s_preserve);
     escritor.write();
+    if (std::fflush(archivo.get()) != 0 || std::ferror(archivo.get()))
+        throw std::runtime_error("cannot write " + nombre.toStdString());
     return true;
 }
 
