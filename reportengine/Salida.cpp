@@ -82,12 +82,9 @@ public:
         : d_(d), archivo_(ruta), avance_(avance), total_(d.NumeroPaginas()) {}
 
     void Escribe() {
-        bool hecho = false;
-        if (total_ >= PaginasParaPartir && std::thread::hardware_concurrency() > 1)
-            hecho = EnDosMitades();
-        // Also when the halves could not share their fonts: one writer for the whole.
-        if (!hecho && !parar_) {
-            hechas_ = 0;
+        if (total_ >= PaginasParaPartir && std::thread::hardware_concurrency() > 1) {
+            EnDosMitades();
+        } else {
             if (!EscribeParte(d_, archivo_.Dispositivo(), 0, total_, false,
                               [this] { return SigueAqui(); }))
                 throw archivo_.Error(QStringLiteral("no se pudo empezar el PDF."));
@@ -113,17 +110,15 @@ private:
         return !parar_;
     }
 
-    // Both halves at once, each on a core, into scratch files beside the target; then joined.
-    // False when the join could not share the fonts, or on cancelling.
-    bool EnDosMitades() {
+    // Both halves at once, each on a core: the first into the target's scratch file, the second
+    // into one beside it, whose pages are then added to the first's.
+    void EnDosMitades() {
         const std::size_t mitad = total_ / 2;
-        const QString plantilla =
-            QFileInfo(archivo_.RutaTemporal()).absolutePath() + QStringLiteral("/.parte-XXXXXX~");
-        QTemporaryFile primera(plantilla), segunda(plantilla);
-        if (!primera.open())
-            throw archivo_.Error(primera.errorString() + QLatin1Char('.'));
+        QTemporaryFile segunda(QFileInfo(archivo_.RutaTemporal()).absolutePath() +
+                               QStringLiteral("/.parte-XXXXXX~"));
         if (!segunda.open())
             throw archivo_.Error(segunda.errorString() + QLatin1Char('.'));
+        QIODevice& primera = archivo_.Dispositivo();
         std::exception_ptr fallo;
         bool empezoAqui = true, empezoOtro = true;
         {
@@ -150,12 +145,14 @@ private:
         if (!empezoAqui || !empezoOtro)
             throw archivo_.Error(QStringLiteral("no se pudo empezar el PDF."));
         if (parar_)
-            return false;
-        primera.close();
+            return;
         segunda.close();
+        auto* archivo = qobject_cast<QFileDevice*>(&primera);
+        if (!archivo || !archivo->flush())
+            throw archivo_.Error(QStringLiteral("no se pudo escribir el PDF."));
         try {
-            return UnePdf(primera.fileName(), mitad + 1, segunda.fileName(), total_ - mitad + 1,
-                          archivo_.RutaTemporal());
+            UnePdf(archivo_.RutaTemporal(), mitad + 1, primera, segunda.fileName(),
+                   total_ - mitad + 1);
         } catch (const std::exception& e) {
             throw archivo_.Error(QString::fromLocal8Bit(e.what()));
         }

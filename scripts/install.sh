@@ -9,8 +9,8 @@ PAQUETES=(
     libmariadb-dev mariadb-server mariadb-client
     unixodbc unixodbc-dev odbc-mariadb
     libgtest-dev
-    libxlsxwriter-dev libqpdf-dev
-    xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
+    libxlsxwriter-dev
+    xvfb xauth xdotool imagemagick poppler-utils qpdf crudini python3 python3-openpyxl
     cups
     fonts-dejavu-core fonts-liberation2
     lintian desktop-file-utils appstream
