@@ -61,6 +61,20 @@ QFont FuenteEnDispositivo(const QPainter& pintor, Estilo estilo, double escala) 
     return FuenteEnDispositivo(pintor.device(), estilo, escala);
 }
 
+// Every letter a report is likely to hold.
+QString Muestrario() {
+    QString letras;
+    for (char16_t c = 0x20; c <= 0x7E; ++c)
+        letras += QChar(c);
+    // Latin-1 and Latin Extended-A, but the soft hyphen, which draws nothing.
+    for (char16_t c = 0xA0; c <= 0x17F; ++c) {
+        if (c != 0xAD)
+            letras += QChar(c);
+    }
+    letras += QStringView(u"\u2013\u2014\u2018\u2019\u201A\u201C\u201D\u201E\u2022\u2026\u20AC");
+    return letras;
+}
+
 // Where a text's second glyph starts, in 1/64 of a pixel, as drawText lays it; how many glyphs.
 struct Medida {
     int segundo = -1;
@@ -103,7 +117,7 @@ LetrasPreparadas::LetrasPreparadas(const QPaintDevice& dispositivo, double escal
                 if (!l.lista[a.unicode()] || !l.lista[b.unicode()])
                     continue;
                 const Medida m = Mide(QString(a) + b, fuente, dispositivo);
-                if (m.glifos != 2 || (avance >= 0 && m.segundo != avance))
+                if (m.glifos != 2 || m.segundo < 0 || (avance >= 0 && m.segundo != avance))
                     fuera.set(a.unicode());
                 avance = m.segundo;
             }
@@ -187,19 +201,6 @@ void PintaDocumento(const Documento& d, QPagedPaintDevice& dispositivo, QPainter
             dispositivo.newPage();
         PintaPagina(pintor, d.HazPagina(i), escala);
     }
-}
-
-QString Muestrario() {
-    QString letras;
-    for (char16_t c = 0x20; c <= 0x7E; ++c)
-        letras += QChar(c);
-    // Latin-1 and Latin Extended-A, but the soft hyphen, which draws nothing.
-    for (char16_t c = 0xA0; c <= 0x17F; ++c) {
-        if (c != 0xAD)
-            letras += QChar(c);
-    }
-    letras += QStringView(u"\u2013\u2014\u2018\u2019\u201A\u201C\u201D\u201E\u2022\u2026\u20AC");
-    return letras;
 }
 
 void PintaMuestrario(QPainter& pintor, double escala) {

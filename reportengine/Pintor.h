@@ -47,11 +47,9 @@ QPageLayout HojaDeDocumento(const Documento& documento);
 void PintaDocumento(const Documento& documento, QPagedPaintDevice& dispositivo, QPainter& pintor,
                     double escala);
 
-// Every letter a report is likely to hold: ASCII, Latin-1, Latin Extended-A and the usual
-// punctuation.
-QString Muestrario();
-// Draws the sample of letters in the regular and the bold face, so that a PDF's fonts take up
-// those glyphs in a known order.
+// Draws every letter a report is likely to hold (ASCII, Latin-1, Latin Extended-A and the usual
+// punctuation) in the regular and the bold face, so that a PDF's fonts take up those glyphs in a
+// known order.
 void PintaMuestrario(QPainter& pintor, double escala);
 
 } // namespace motor

@@ -34,8 +34,8 @@ constexpr std::size_t CadaCuanto = 8;
 
 // Qt's PDF writer takes two buffers of 16 MB for every page it compresses, and uses a few dozen
 // kilobytes of them. glibc maps and unmaps them each time, or grows and trims its heap for them:
-// system calls and page faults that cost a third of the write here. Kept in the heap, they are
-// reused; the pages never touched take no memory.
+// system calls and page faults that cost about a quarter of the write here. Kept in the heap, they
+// are reused; the pages never touched take no memory.
 void GuardaMemoriaLibre() {
 #ifdef __GLIBC__
     static std::once_flag hecho;
