@@ -15,8 +15,32 @@ servidor="$build/bench-server"
 "$raiz/scripts/mariadb.sh" start "$servidor"
 trap '"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null' EXIT
 "$build/bench/bench_movimientos" "$servidor/server.env" "${tamanos[@]}"
-# The report engine on 100,000 movements: sorting, layout and the PDF (no server needed).
-"$build/bench/bench_motor" 100000
+# The report engine on 100,000 movements: sorting, layout, the PDF and the statements (no server
+# needed). Then the PDF beside its peer at 100,000 and 1,000,000 movements: ReportLab (Debian's,
+# C-accelerated; for the bench only) writing the same rows on as many Letter landscape pages, in
+# DejaVu Sans embedded as a subset, pages compressed. QUILTARO_BENCH_PDF sets the sizes.
+if ! dpkg-query -W -f='${Status}' python3-reportlab-accel 2>/dev/null | grep -q "install ok installed"; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=300 \
+        python3-reportlab python3-reportlab-accel
+fi
+for movimientos in ${QUILTARO_BENCH_PDF:-100000 1000000}; do
+    pdf="$build/bench-motor.pdf"
+    if [[ $movimientos == 100000 ]]; then
+        motor=$("$build/bench/bench_motor" "$movimientos" "$pdf")
+    else
+        motor=$("$build/bench/bench_motor" "$movimientos" "$pdf" pdf)
+    fi
+    echo "$motor"
+    paginas=$(sed -n 's/^movements .*, pages \([0-9]*\)$/\1/p' <<<"$motor")
+    nuestro=$(sed -n 's/.*, PDF \([0-9]*\) ms,.*/\1/p' <<<"$motor")
+    par=$(/usr/bin/python3 "$raiz/bench/pdf_reportlab.py" "$movimientos" "$paginas" \
+        "$build/bench-reportlab.pdf")
+    suyo=$(sed -n 's/.* pages, \([0-9]*\) ms$/\1/p' <<<"$par")
+    awk -v n="$movimientos" -v p="$paginas" -v a="$nuestro" -v b="$suyo" 'BEGIN {
+        printf "PDF of %d movements, %d pages: ours %d ms, ReportLab %d ms, ratio %.2f (goal <= 0.8)\n",
+            n, p, a, b, a / b }'
+    rm -f "$pdf" "$build/bench-reportlab.pdf"
+done
 # The workbook and CSV of 1,000,000 rows beside their floors (no server needed).
 "$build/bench/bench_exporta" 1000000
 # Sending 1,000 statements to the local test mail server against writing them.

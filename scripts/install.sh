@@ -11,7 +11,7 @@ PAQUETES=(
     libgtest-dev
     libxlsxwriter-dev
     libcurl4-openssl-dev python3-aiosmtpd openssl
-    xvfb xauth xdotool imagemagick poppler-utils crudini python3 python3-openpyxl
+    xvfb xauth xdotool imagemagick poppler-utils qpdf crudini python3 python3-openpyxl
     libreoffice-calc
     cups
     fonts-dejavu-core fonts-liberation2

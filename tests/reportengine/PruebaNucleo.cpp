@@ -1,11 +1,13 @@
 // The engine's core on hand-built rows, without a database or a window: the ageing of a
-// closing balance, statement file names, pages, the CSV text and a statements run that is
-// cancelled or cannot write.
+// closing balance, statement file names, pages, the CSV text, the PDF and a statements run
+// that is cancelled or cannot write.
+#include "ApoyoMotor.h"
 #include "reportengine/Cuentas.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/EstadosCuenta.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/Renderizador.h"
+#include "reportengine/Salida.h"
 #include "tests/support/EntornoPrueba.h"
 
 #include <QDir>
@@ -320,6 +322,85 @@ TEST(Nucleo, ResumenEIndiceEnCsv) {
                          "Anterior al periodo\r\n"
                          "\"B,2\",\"B,2 SA\",\"B,2 - B,2 SA.pdf\",10,7.5,0,17.5,0,0,7.5,0,10\r\n"));
 }
+
+// A short report's PDF (one writer) and a long one's (two halves, joined): every page in its
+// place and each font once; cancelled, the older file stays byte for byte.
+struct CasoPdf {
+    const char* nombre;
+    int clientes;            // 40 movements each
+    std::size_t cancelaTras; // pages done when the answer is no; 0 for never
+};
+class Pdf : public ::testing::TestWithParam<CasoPdf> {};
+
+TEST_P(Pdf, EnteroOCanceladoSinTocarElAnterior) {
+    const CasoPdf& caso = GetParam();
+    std::vector<std::string> claves;
+    for (int c = 0; c < caso.clientes; ++c)
+        claves.push_back(QStringLiteral("C%1").arg(c, 3, 10, QLatin1Char('0')).toStdString());
+    std::vector<Fila> filas;
+    for (const std::string& c : claves) {
+        for (int i = 0; i < 40; ++i)
+            filas.push_back({c.c_str(), "2026-11-02", 10, 0, 10.0 * (i + 1)});
+    }
+    const auto datos = Datos(filas);
+    const motor::Diseno d = Diseno();
+    const motor::Documento doc =
+        motor::Renderiza(*datos, d, motor::CalculaCuentas(*datos, d, QDate(2026, 11, 30)),
+                         QDateTime::currentDateTime(), {});
+    const std::size_t n = doc.NumeroPaginas();
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("reporte.pdf"));
+    const QByteArray anterior("%PDF-1.4 el anterior\n");
+    prueba::EscribeArchivo(ruta, anterior);
+    std::size_t ultima = 0;
+    auto avance = [&](std::size_t hechas, std::size_t total) {
+        EXPECT_EQ(total, n);
+        EXPECT_LE(hechas, total);
+        ultima = hechas;
+        return caso.cancelaTras == 0 || hechas < caso.cancelaTras;
+    };
+    const QStringList solo{QStringLiteral("reporte.pdf")};
+    if (caso.cancelaTras > 0) {
+        try {
+            motor::EscribePdf(doc, ruta, avance);
+            FAIL() << "not cancelled";
+        } catch (const motor::ErrorMotor& e) {
+            EXPECT_EQ(e.numero(), motor::errores::Cancelado) << e.texto().toStdString();
+        }
+        EXPECT_EQ(prueba::LeeArchivo(ruta), anterior);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), solo);
+        return;
+    }
+    motor::EscribePdf(doc, ruta, avance);
+    EXPECT_EQ(ultima, n);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), solo);
+    prueba::Ejecuta(QStringLiteral("qpdf"), {QStringLiteral("--check"), ruta});
+    QStringList fuentes = prueba::Ejecuta(QStringLiteral("pdffonts"), {ruta})
+                              .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                              .mid(2);
+    for (QString& f : fuentes)
+        f = f.section(QLatin1Char(' '), 0, 0);
+    fuentes.sort();
+    EXPECT_EQ(fuentes, (QStringList{"DejaVuSans", "DejaVuSans-Bold"}));
+    // Every page and every customer once, in order.
+    const QString texto = prueba::TextoPdf(ruta);
+    qsizetype donde = 0;
+    for (std::size_t i = 1; i <= n; ++i) {
+        donde = texto.indexOf(QStringLiteral("Página %1 de %2").arg(i).arg(n), donde);
+        ASSERT_GE(donde, 0) << "page " << i;
+    }
+    donde = 0;
+    for (const std::string& c : claves) {
+        donde = texto.indexOf(QStringLiteral("Totales de %1 (40").arg(c.c_str()), donde);
+        ASSERT_GE(donde, 0) << c;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Escritura, Pdf,
+                         ::testing::Values(CasoPdf{"Corto", 3, 0}, CasoPdf{"Largo", 150, 0},
+                                           CasoPdf{"CortoCancelado", 3, 1},
+                                           CasoPdf{"LargoCancelado", 150, 16}),
+                         [](const auto& i) { return std::string(i.param.nombre); });
 
 class Corrida : public ::testing::Test {
 protected:
