@@ -12,8 +12,6 @@ namespace {
 constexpr long EsperaAgotada = 1205;
 constexpr long SesionPerdida = 2006;
 
-const QString CopiaDeTrabajo = QStringLiteral("tmpravesta");
-
 } // namespace
 
 QString BaseReportes() {
@@ -29,7 +27,7 @@ QString NombreBloqueoCopia(qm::Conexion& cn) {
     // The server's own name of the database, the same for every copy of the program however
     // its settings spell it.
     const QString base = cn.Consulta(QStringLiteral("SELECT DATABASE()")).Valor(0).toString();
-    return QStringLiteral("quiltaro.tmpravesta.") + base;
+    return "quiltaro." + TablaTrabajo() + "." + base;
 }
 
 BloqueoCopia::BloqueoCopia(qm::Conexion& cn, std::chrono::seconds espera,
@@ -51,7 +49,7 @@ bool BorraCopiaCompartida(qm::Conexion& cn, std::chrono::seconds espera) {
     const BloqueoCopia bloqueo(cn, espera);
     if (!bloqueo.tomado())
         return false;
-    cn.Execute(QStringLiteral("Drop table if exists tmpravesta"));
+    cn.Execute("Drop table if exists " + TablaTrabajo());
     return true;
 }
 
@@ -62,7 +60,7 @@ bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL
     BloqueoCopia bloqueo(cn, espera, entretanto);
     if (!bloqueo.tomado())
         return false;
-    if (!BasesDD.HayTabla(CopiaDeTrabajo, cn)) {
+    if (!BasesDD.HayTabla(TablaTrabajo(), cn)) {
         qm::Conexion cnReportes;
         BasesDD.AbrirBdD(cnReportes, baseReportes);
         PreparaTablas(BasesDD, cn, cnReportes, cSQL);
