@@ -218,7 +218,19 @@ std::optional<std::size_t> EscribeSaldos(qm::Conexion& cn, const TablasTemporale
             saldo = nuevo;
         }
     }
-    std::ranges::sort(saldos, {}, &Saldo::orden);
+    // The collection numbers the rows 1, 2, 3...: each goes to its place, else they are sorted.
+    std::vector<Saldo> enOrden(saldos.size(), Saldo{0, 0, 0});
+    const auto coloca = [&](const Saldo& s) {
+        if (s.orden < 1 || static_cast<std::size_t>(s.orden) > enOrden.size() ||
+            enOrden[static_cast<std::size_t>(s.orden) - 1].orden != 0)
+            return false;
+        enOrden[static_cast<std::size_t>(s.orden) - 1] = s;
+        return true;
+    };
+    if (std::ranges::all_of(saldos, coloca))
+        saldos.swap(enOrden);
+    else
+        std::ranges::sort(saldos, {}, &Saldo::orden);
     qm::LoteTriples lote(cn, t.saldos, static_cast<std::size_t>(tamanoLote));
     for (const Saldo& s : saldos)
         lote.Agrega(s.orden, s.anterior, s.actual);

@@ -266,7 +266,8 @@ TEST(Construccion, MuertaAMitadNoDejaTablas) {
 }
 
 // A session whose MEMORY tables may hold very little (MySQL's default is 16 MB) still builds,
-// and keeps its setting; so do the session's mode and group_concat_max_len.
+// and keeps its setting; so do the session's mode and group_concat_max_len, and the build's
+// numbering variable is left unset.
 TEST(Construccion, SesionConTopesPequenos) {
     Host h;
     demo::OpcionesDatos o;
@@ -283,7 +284,8 @@ TEST(Construccion, SesionConTopesPequenos) {
     const auto variables = [&] {
         return h.cn
             .Consulta("SELECT CONCAT_WS(' ', @@SESSION.max_heap_table_size, "
-                      "@@SESSION.group_concat_max_len, @@SESSION.sql_mode)")
+                      "@@SESSION.group_concat_max_len, @@SESSION.sql_mode, "
+                      "IFNULL(@qm_orden, 'sin numerar'))")
             .Valor(0)
             .toString();
     };
