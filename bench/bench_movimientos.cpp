@@ -233,9 +233,12 @@ Medida MideTamano(Banco& b, int movimientos, int clientes) {
         std::printf(" floor_s=%.3f fast/floor=%.2f", piso, rapido / std::max(piso, 1e-6));
         if (referencia >= 0)
             std::printf(" reference/fast=%.1f", referencia / std::max(rapido, 1e-6));
-        std::printf(
-            " peak_mb=%.1f server_cpu_fast_s=%.2f server_cpu_floor_s=%.2f cpu_fast/floor=%.2f\n",
-            pico, cpuRapido, cpuPiso, cpuRapido / std::max(cpuPiso, 1e-6));
+        std::printf(" peak_mb=%.1f server_cpu_fast_s=%.2f server_cpu_floor_s=%.2f", pico, cpuRapido,
+                    cpuPiso);
+        // A few clock ticks make no ratio.
+        if (cpuPiso >= 0.1)
+            std::printf(" cpu_fast/floor=%.2f", cpuRapido / cpuPiso);
+        std::printf("\n");
         std::fflush(stdout);
         if (uno) {
             m.unCliente = rapido;

@@ -89,6 +89,12 @@ std::vector<std::size_t> GruposDeGrafias(qm::Conexion& cn, TablasTemporales& t,
     return grupoDe;
 }
 
+// What a row adds to the balance: the sale, else minus the return, else minus the payment (a
+// NULL amount counts as 0). The server picks and negates, both exact, and sends one double a row
+// instead of three.
+const QString kPaso =
+    QStringLiteral("IF(Ventas<>0, Ventas, IF(Devoluciones<>0, -Devoluciones, -Pagos))");
+
 // Reads the collected rows in walk order: by Cliente (equal codes under the collation lie
 // together), Fecha, Hora, order of addition. Only what the arithmetic needs stays in memory.
 Recorrido LeeRecorrido(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM& libQMCM,
@@ -102,12 +108,12 @@ Recorrido LeeRecorrido(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM&
         const QString nulo = CondicionDeNulo(t);
         using T = qm::Preparada::Tipo;
         qm::Preparada rs(cn,
-                         "SELECT qm_orden, Cliente, Fecha, Ventas, Devoluciones, Pagos, " +
+                         "SELECT qm_orden, Cliente, Fecha, " + kPaso + ", " +
                              (nulo.isEmpty() ? QStringLiteral("0") : nulo) + " FROM " +
                              t.movimientos + " ORDER BY Cliente, Fecha, Hora, qm_orden",
-                         {T::Entero, T::Texto, T::Texto, T::Doble, T::Doble, T::Doble, T::Entero});
+                         {T::Entero, T::Texto, T::Texto, T::Doble, T::Entero});
         while (rs.Siguiente()) {
-            if (rs.Entero(6) != 0 && (!r.nulo || rs.Entero(0) < *r.nulo))
+            if (rs.Entero(4) != 0 && (!r.nulo || rs.Entero(0) < *r.nulo))
                 r.nulo = rs.Entero(0);
             if (tramos.empty() || rs.Texto(1) != grafias[tramos.back().grafia]) {
                 const auto [g, nueva] = numeros.try_emplace(rs.Texto(1), grafias.size());
@@ -115,12 +121,8 @@ Recorrido LeeRecorrido(qm::Conexion& cn, TablasTemporales& t, const qm::libQMCM&
                     grafias.push_back(rs.Texto(1));
                 tramos.push_back({r.filas.size(), g->second, rs.Texto(2)});
             }
-            const double ventas = rs.Doble(3).value_or(0);
-            const double devoluciones = rs.Doble(4).value_or(0);
-            const double paso = ventas != 0         ? ventas
-                                : devoluciones != 0 ? -devoluciones
-                                                    : -rs.Doble(5).value_or(0);
-            r.filas.push_back({rs.Entero(0), paso});
+            // NULL only when the payment is NULL: the step is then minus nothing.
+            r.filas.push_back({rs.Entero(0), rs.Doble(3).value_or(-0.0)});
         }
     }
     if (r.nulo)
