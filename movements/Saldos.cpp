@@ -67,6 +67,9 @@ struct Tramo {
 std::vector<std::size_t> GruposDeGrafias(qm::Conexion& cn, TablasTemporales& t,
                                          const std::vector<QByteArray>& grafias,
                                          qsizetype tamanoLote) {
+    std::vector<std::size_t> grupoDe(grafias.size(), 0);
+    if (grafias.size() < 2)
+        return grupoDe;
     t.CreaCodigos();
     for (std::size_t desde = 0; desde < grafias.size();) {
         QStringList filas;
@@ -78,15 +81,27 @@ std::vector<std::size_t> GruposDeGrafias(qm::Conexion& cn, TablasTemporales& t,
         }
         cn.Execute("INSERT INTO " + t.codigos + " VALUES " + filas.join(','));
     }
-    qm::VariableDeSesion largo(cn, QStringLiteral("group_concat_max_len"),
-                               QStringLiteral("1048576"));
-    qm::Recordset rs =
-        cn.Consulta("SELECT GROUP_CONCAT(qm_grafia) FROM " + t.codigos + " GROUP BY Cliente");
-    std::vector<std::size_t> grupoDe(grafias.size(), 0);
-    for (std::size_t grupo = 0; !rs.Eof(); rs.MoveNext(), ++grupo)
-        for (const QString& n : rs.Valor(0).toString().split(QLatin1Char(',')))
-            grupoDe.at(n.toULongLong()) = grupo;
-    return grupoDe;
+    // The session's own group_concat_max_len (1024 bytes by default) holds the spellings of a
+    // group but in odd cases; only when a group's list comes back cut is it read again longer.
+    for (const bool largo : {false, true}) {
+        std::optional<qm::VariableDeSesion> tope;
+        if (largo)
+            tope.emplace(cn, QStringLiteral("group_concat_max_len"), QStringLiteral("1048576"),
+                         qm::Cambio::SoloParaSubir);
+        qm::Recordset rs = cn.Consulta("SELECT COUNT(*), GROUP_CONCAT(qm_grafia) FROM " +
+                                       t.codigos + " GROUP BY Cliente");
+        bool entero = true;
+        for (std::size_t grupo = 0; !rs.Eof() && entero; rs.MoveNext(), ++grupo) {
+            const QStringList numeros = rs.Valor(1).toString().split(QLatin1Char(','));
+            entero = numeros.size() == rs.Valor(0).toLongLong() && !numeros.contains(QString());
+            for (const QString& n : numeros)
+                grupoDe.at(n.toULongLong()) = grupo;
+        }
+        if (entero)
+            return grupoDe;
+    }
+    throw qm::Error(qm::errores::ArgumentoInvalido,
+                    QStringLiteral("Demasiadas grafías de un mismo cliente"));
 }
 
 // What a row adds to the balance: the sale, else minus the return, else minus the payment (a
