@@ -7,12 +7,6 @@
 
 namespace movimientos {
 
-namespace {
-
-const QString CopiaDeTrabajo = QStringLiteral("tmpravesta");
-
-} // namespace
-
 QString BaseReportes() {
     return QStringLiteral("trevantoreportes");
 }
@@ -26,7 +20,7 @@ QString NombreBloqueoCopia(qm::Conexion& cn) {
     // The server's own name of the database, the same for every copy of the program however
     // its settings spell it.
     const QString base = cn.Consulta(QStringLiteral("SELECT DATABASE()")).Valor(0).toString();
-    return QStringLiteral("quiltaro.tmpravesta.") + base;
+    return "quiltaro." + TablaTrabajo() + "." + base;
 }
 
 BloqueoCopia::BloqueoCopia(qm::Conexion& cn, std::chrono::seconds espera,
@@ -48,7 +42,7 @@ bool BorraCopiaCompartida(qm::Conexion& cn, std::chrono::seconds espera) {
     const BloqueoCopia bloqueo(cn, espera);
     if (!bloqueo.tomado())
         return false;
-    cn.Execute(QStringLiteral("Drop table if exists tmpravesta"));
+    cn.Execute("Drop table if exists " + TablaTrabajo());
     return true;
 }
 
@@ -59,7 +53,7 @@ bool ImprimeConCopia(const qm::BasesDD& BasesDD, qm::Conexion& cn, QString& cSQL
     BloqueoCopia bloqueo(cn, espera, entretanto);
     if (!bloqueo.tomado())
         return false;
-    if (!BasesDD.HayTabla(CopiaDeTrabajo, cn)) {
+    if (!BasesDD.HayTabla(TablaTrabajo(), cn)) {
         qm::Conexion cnReportes;
         BasesDD.AbrirBdD(cnReportes, baseReportes);
         PreparaTablas(BasesDD, cn, cnReportes, cSQL);

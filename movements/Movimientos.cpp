@@ -2,6 +2,7 @@
 
 #include "movements/Recoleccion.h"
 #include "movements/Saldos.h"
+#include "movements/Tablas.h"
 #include "movements/TablasTemporales.h"
 
 namespace movimientos {
@@ -25,23 +26,23 @@ Fuentes ArmaFuentes(const Solicitud& solicitud, const ObjetosBuilder& o, qm::Con
     Fuentes f;
     QString cSQL;
     ArmaFiltro(cSQL, ColumnaDelCliente::Cliente, solicitud, o.libQMCM, o.Utilerias, cn);
-    f.remisiones = QStringLiteral("remisiones") + cSQL;
-    f.facturas = QStringLiteral("facturas") + cSQL;
-    f.devoluciones = QStringLiteral("devolucionctes") + cSQL;
+    f.remisiones = TablaRemisiones() + cSQL;
+    f.facturas = TablaFacturas() + cSQL;
+    f.devoluciones = TablaDevoluciones() + cSQL;
     ArmaFiltro(cSQL, ColumnaDelCliente::Clave, solicitud, o.libQMCM, o.Utilerias, cn);
     for (const QString& condicion : kExclusionesPago)
         AgregaCondicion(cSQL, condicion);
-    f.pagos = QStringLiteral("edoctacli") + cSQL;
+    f.pagos = TablaEstadoDeCuenta() + cSQL;
     return f;
 }
 
 void GeneraMovimientos(const ObjetosBuilder& objetos, qm::Conexion& cn, QString& cSQL,
                        const Solicitud& solicitud) {
-    cn.Execute(QStringLiteral("Truncate table tmpravesta"));
+    cn.Execute("Truncate table " + TablaTrabajo());
     const Fuentes fuentes = ArmaFuentes(solicitud, objetos, cn);
     TablasTemporales tablas(cn);
     Recolecta(cn, tablas, fuentes, cSQL);
-    CalculaSaldos(cn, tablas, objetos.libQMCM);
+    CalculaSaldos(cn, tablas, fuentes, objetos.libQMCM);
 }
 
 } // namespace movimientos

@@ -6,7 +6,7 @@
 namespace movimientos {
 
 QString SentenciaCreaRavesta() {
-    return QStringLiteral("CREATE TABLE if not exists `ravesta` (") +
+    return "CREATE TABLE if not exists `" + TablaRavesta() + "` (" +
            QStringLiteral("`Cliente` varchar(10) NOT NULL DEFAULT '',") +
            QStringLiteral("`Fecha` date NOT NULL DEFAULT '0000-00-00',") +
            QStringLiteral("`Hora` varchar(8) NOT NULL DEFAULT '00:00:00',") +
@@ -29,15 +29,15 @@ void PreparaTablas(const qm::BasesDD& BasesDD, qm::Conexion& cn, qm::Conexion& c
     modoReportes.Pon(qm::SinFechaCero(modoReportes.original()));
     qm::ModoSesion modo(cn);
     modo.Pon(qm::SinFechaCero(modo.original()));
-    if (!BasesDD.HayTabla(QStringLiteral("ravesta"), cnReportes)) {
+    if (!BasesDD.HayTabla(TablaRavesta(), cnReportes)) {
         cSQL = SentenciaCreaRavesta();
         cnReportes.Execute(cSQL);
     }
-    qm::Recordset rs = cnReportes.Consulta(QStringLiteral("Show create table ravesta"));
+    qm::Recordset rs = cnReportes.Consulta("Show create table " + TablaRavesta());
     cSQL = rs.Valor(1).toString();
     rs.Cierra();
-    cSQL.replace(QStringLiteral("ravesta"), QStringLiteral("tmpravesta"), Qt::CaseSensitive);
-    cn.Execute(QStringLiteral("Drop table if exists tmpravesta"));
+    cSQL.replace(TablaRavesta(), TablaTrabajo(), Qt::CaseSensitive);
+    cn.Execute("Drop table if exists " + TablaTrabajo());
     cn.Execute(cSQL);
 }
 

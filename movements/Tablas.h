@@ -4,8 +4,42 @@
 #include "host/Conexion.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace movimientos {
+
+// The tables' names, written here alone.
+
+// The movement table's definition, in the reports database.
+inline QString TablaRavesta() {
+    return QStringLiteral("ravesta");
+}
+// Its working copy in the host database, which each Print empties and fills.
+inline QString TablaTrabajo() {
+    return QStringLiteral("tmpravesta");
+}
+
+// The host's tables the program reads.
+inline QString TablaRemisiones() {
+    return QStringLiteral("remisiones");
+}
+inline QString TablaFacturas() {
+    return QStringLiteral("facturas");
+}
+inline QString TablaDevoluciones() {
+    return QStringLiteral("devolucionctes");
+}
+inline QString TablaEstadoDeCuenta() {
+    return QStringLiteral("edoctacli");
+}
+inline QString TablaClientes() {
+    return QStringLiteral("clientes");
+}
+// All of them, in the order start-up checks them.
+inline QStringList TablasHost() {
+    return {TablaFacturas(), TablaRemisiones(), TablaDevoluciones(), TablaEstadoDeCuenta(),
+            TablaClientes()};
+}
 
 // The creation statement of the movement table "ravesta", used only when it is missing.
 QString SentenciaCreaRavesta();

@@ -3,6 +3,7 @@
 #include "host/Error.h"
 #include "host/ErrorMysql.h"
 #include "host/Recordset.h"
+#include "movements/Tablas.h"
 
 #include <algorithm>
 #include <iterator>
@@ -80,7 +81,7 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
     Borra();
     const std::vector<ColumnaTrabajo> recolectadas = ColumnasRecolectadas();
     QStringList definiciones(static_cast<qsizetype>(recolectadas.size()));
-    for (qm::Recordset c = cn_.Consulta("SHOW FULL COLUMNS FROM tmpravesta"); !c.Eof();
+    for (qm::Recordset c = cn_.Consulta("SHOW FULL COLUMNS FROM " + TablaTrabajo()); !c.Eof();
          c.MoveNext()) {
         const QString nombre = c.Valor("Field").toString();
         for (std::size_t i = 0; i < recolectadas.size(); ++i) {
@@ -88,6 +89,8 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
             if (nombre.compare(columna.nombre, Qt::CaseInsensitive) != 0)
                 continue;
             definiciones[static_cast<qsizetype>(i)] = Definicion(c, cn_, columna.defecto);
+            if (columna.nombre == QLatin1String("Cliente"))
+                definicionCliente_ = definiciones[static_cast<qsizetype>(i)];
             if (c.Valor("Null").toString() == QLatin1String("NO") &&
                 columna.nulos == Nulos::Revisados)
                 noNulas << columna.nombre;
@@ -95,11 +98,10 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
     }
     for (std::size_t i = 0; i < recolectadas.size(); ++i)
         if (definiciones[static_cast<qsizetype>(i)].isEmpty())
-            throw qm::Error(
-                ColumnaDesconocida,
-                QStringLiteral("Unknown column '%1' in 'tmpravesta'").arg(recolectadas[i].nombre));
-    const QString columnas = "qm_orden BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, " +
-                             definiciones.join(QStringLiteral(", "));
+            throw qm::Error(ColumnaDesconocida, QStringLiteral("Unknown column '%1' in '%2'")
+                                                    .arg(recolectadas[i].nombre, TablaTrabajo()));
+    // No key: the rows are scanned, sorted or joined whole, never sought.
+    const QString columnas = "qm_orden BIGINT NOT NULL, " + definiciones.join(QStringLiteral(", "));
     // MyISAM keeps the rows a failing statement added before its failure, writes fastest, and
     // a scan of a table that is only added to gives its rows in order of addition; a server
     // without it uses its default engine.
@@ -115,17 +117,18 @@ TablasTemporales::TablasTemporales(qm::Conexion& cn) : cn_(cn) {
 }
 
 void TablasTemporales::CreaSaldos(std::size_t filas) {
-    // A MEMORY table finds each row's balances by a hash of its order, many times faster than
-    // a MyISAM key when joined; the session's cap on its size is raised to fit (for a moment,
-    // some 100 bytes a row), else it would fail as full.
+    // A MEMORY table's tree finds each row's balances many times faster than a MyISAM key when
+    // joined, and faster than its hash when the rows come and are sought in key order; the
+    // session's cap on its size is raised to fit (for a moment, some 100 bytes a row), else it
+    // would fail as full.
     // Rounded up to 64 MB steps, so that few distinct settings are kept for a re-open.
     constexpr unsigned long long paso = 64ULL * 1024 * 1024;
     const auto tope = (static_cast<unsigned long long>(filas) * 100 / paso + 1) * paso;
     tamanoMemoria_.emplace(cn_, QStringLiteral("max_heap_table_size"), QString::number(tope),
                            qm::Cambio::SoloParaSubir);
     const QString crea = "CREATE TEMPORARY TABLE " + saldos +
-                         " (qm_orden BIGINT NOT NULL PRIMARY KEY, SaldoAnterior DOUBLE NOT NULL, "
-                         "SaldoActual DOUBLE NOT NULL)";
+                         " (qm_orden BIGINT NOT NULL, SaldoAnterior DOUBLE NOT NULL, "
+                         "SaldoActual DOUBLE NOT NULL, PRIMARY KEY USING BTREE (qm_orden))";
     try {
         cn_.Execute(crea + " ENGINE=MEMORY");
     } catch (const qm::Error& e) {
@@ -133,6 +136,11 @@ void TablasTemporales::CreaSaldos(std::size_t filas) {
             throw;
         CreaTemporal(cn_, crea);
     }
+}
+
+void TablasTemporales::CreaCodigos() {
+    CreaTemporal(cn_, "CREATE TEMPORARY TABLE " + codigos + " (qm_grafia BIGINT NOT NULL, " +
+                          definicionCliente_ + ")");
 }
 
 TablasTemporales::~TablasTemporales() {
@@ -144,7 +152,7 @@ TablasTemporales::~TablasTemporales() {
 }
 
 void TablasTemporales::Borra() {
-    cn_.Execute("DROP TEMPORARY TABLE IF EXISTS " + movimientos + ", " + saldos);
+    cn_.Execute("DROP TEMPORARY TABLE IF EXISTS " + movimientos + ", " + saldos + ", " + codigos);
 }
 
 } // namespace movimientos

@@ -39,7 +39,8 @@ QStringList Nombres(const std::vector<ColumnaTrabajo>& columnas);
 // The scratch tables of one build: TEMPORARY, so they belong to this session alone and vanish
 // with it, whatever ends it. "movimientos" holds the collected rows, with tmpravesta's column
 // types and collations, nullable (a NULL is reported, not stored), plus qm_orden, the order of
-// addition; "saldos" the balances of each row by qm_orden. Dropped when this goes.
+// addition; "saldos" the balances of each row by qm_orden; "codigos" the codes' spellings. Dropped
+// when this goes.
 class TablasTemporales {
 public:
     // Makes "movimientos".
@@ -50,6 +51,7 @@ public:
 
     const QString movimientos = QStringLiteral("qm_movimientos");
     const QString saldos = QStringLiteral("qm_saldos");
+    const QString codigos = QStringLiteral("qm_codigos");
     // The collected columns that tmpravesta declares NOT NULL.
     QStringList noNulas;
     // "movimientos" is MyISAM: a scan gives its rows in order of addition.
@@ -57,10 +59,14 @@ public:
 
     // Makes "saldos", for that many rows.
     void CreaSaldos(std::size_t filas);
+    // Makes "codigos": the spellings of the customers' codes (qm_grafia, Cliente), Cliente as
+    // tmpravesta has it.
+    void CreaCodigos();
 
 private:
     void Borra();
     qm::Conexion& cn_;
+    QString definicionCliente_;
     std::optional<qm::VariableDeSesion> tamanoMemoria_;
 };
 

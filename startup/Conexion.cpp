@@ -4,6 +4,7 @@
 #include "host/ErrorMysql.h"
 #include "host/Ini.h"
 #include "movements/CopiaDeTrabajo.h"
+#include "movements/Tablas.h"
 #include "startup/Claves.h"
 
 #include <QDir>
@@ -16,11 +17,6 @@ namespace inicio {
 namespace {
 
 using namespace qm::mysql;
-
-// The host's tables the program reads.
-const QStringList TablasHost = {QStringLiteral("facturas"), QStringLiteral("remisiones"),
-                                QStringLiteral("devolucionctes"), QStringLiteral("edoctacli"),
-                                QStringLiteral("clientes")};
 
 bool Rechazado(const qm::Error& e) {
     return UsuarioRechazado(e.numero());
@@ -129,7 +125,7 @@ QString PruebaConexion(const DatosConexion& datos) {
                 .arg(datos.base, servidor, datos.usuario, e.texto());
         return e.texto();
     }
-    for (const QString& tabla : TablasHost) {
+    for (const QString& tabla : movimientos::TablasHost()) {
         try {
             cn.Execute(QStringLiteral("SELECT 1 FROM `%1` LIMIT 0").arg(tabla));
         } catch (const qm::Error& e) {
@@ -161,8 +157,9 @@ QString PruebaConexion(const DatosConexion& datos) {
         // A missing one is created at start when the user may.
         if (e.numero() == AccesoBaseNegado)
             return QStringLiteral("El usuario \"%1\" no tiene derechos en la base de datos de "
-                                  "reportes %2 (GRANT CREATE ON %2.ravesta).\n%3")
-                .arg(datos.usuario, movimientos::BaseReportes(), e.texto());
+                                  "reportes %2 (GRANT CREATE ON %2.%3).\n%4")
+                .arg(datos.usuario, movimientos::BaseReportes(), movimientos::TablaRavesta(),
+                     e.texto());
         if (e.numero() != BaseDesconocida)
             return e.texto();
     }

@@ -3,6 +3,7 @@
 #include "host/Conexion.h"
 #include "host/ErrorMysql.h"
 #include "movements/CopiaDeTrabajo.h"
+#include "movements/Tablas.h"
 
 #include <QRegularExpression>
 
@@ -48,9 +49,10 @@ QString Pista(const qm::Error& error, const LugarAjustes& lugar, const QString& 
         if (reportes)
             return QStringLiteral("La base de datos de reportes \"%1\" no existe o el usuario "
                                   "\"%2\" no tiene derechos en ella: quien administra el servidor "
-                                  "%3 debe ejecutar %4 y GRANT CREATE ON %1.ravesta TO '%2'; "
+                                  "%3 debe ejecutar %4 y GRANT CREATE ON %1.%6 TO '%2'; "
                                   "(%5).")
-                .arg(base, lugar.usuario, Servidor(lugar), OrdenCreaReportes(), Derechos());
+                .arg(base, lugar.usuario, Servidor(lugar), OrdenCreaReportes(), Derechos(),
+                     movimientos::TablaRavesta());
         if (error.numero() == BaseDesconocida)
             return QStringLiteral("La base de datos \"%1\" no existe en el servidor %2: revise "
                                   "\"Base de datos a usar\" en la sección [Configuración] de %3.")
