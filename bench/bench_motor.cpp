@@ -10,6 +10,7 @@
 #include "reportengine/Renderizador.h"
 #include "reportengine/Salida.h"
 #include "reportengine/TextoDiseno.h"
+#include "tests/support/FilasMotor.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,7 +23,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
-#include <set>
 
 namespace {
 
@@ -66,50 +66,12 @@ int main(int argc, char** argv) {
     }
     const motor::Plantilla plantilla = motor::LeeFuente(QString::fromUtf8(fuente.readAll()));
 
-    motor::TablaDatos t;
-    for (const motor::ColumnaPedida& c : motor::ColumnasPedidas(plantilla.diseno))
-        t.columnas.push_back({c.nombre, c.numerica, {}, {}});
-    auto col = [&](const char* nombre) -> motor::ColumnaDatos& {
-        return t.columnas[std::size_t(t.Indice(QLatin1String(nombre)))];
-    };
-    const char* tipos[] = {"Remisión", "Factura", "Devolución", "Pago"};
-    for (std::size_t i = 0; i < n; ++i) {
-        // Stored out of order, as a working table may be.
-        const std::size_t cliente = (i * 7919) % 1000;
-        col("Cliente").textos.push_back(
-            QStringLiteral("C%1").arg(cliente, 4, 10, QLatin1Char('0')));
-        col("Fecha").textos.push_back(
-            QDate(2024, 1, 1).addDays(qint64(i % 365)).toString(QStringLiteral("yyyy-MM-dd")));
-        col("Hora").textos.push_back(QStringLiteral("%1:%2:00")
-                                         .arg(i % 24, 2, 10, QLatin1Char('0'))
-                                         .arg(i % 60, 2, 10, QLatin1Char('0')));
-        col("Movimiento").textos.push_back(QString::fromUtf8(tipos[i % 4]));
-        col("Folio").textos.push_back(QStringLiteral("A %1").arg(i));
-        const double importe = double(i % 100000) * 1.37 + 0.25;
-        col("Ventas").numeros.push_back(i % 4 < 2 ? importe : 0);
-        col("Devoluciones").numeros.push_back(i % 4 == 2 ? importe : 0);
-        col("Pagos").numeros.push_back(i % 4 == 3 ? importe : 0);
-        col("SaldoAnterior").numeros.push_back(double(i) * 10.5);
-        col("SaldoActual").numeros.push_back(double(i) * 10.5 + importe);
-    }
-    t.filas = n;
-
-    // The classes the database would give: here every distinct text is its own class, ranked
-    // by its bytes (a binary collation).
-    motor::Clasificaciones clases;
-    for (const QString& campo : motor::CamposClasificados(plantilla.diseno)) {
-        const std::vector<QString>& textos = col(campo.toLatin1().constData()).textos;
-        std::set<QString> distintos(textos.begin(), textos.end());
-        motor::Clasificacion& c = clases[campo];
-        std::size_t rango = 0;
-        for (const QString& v : distintos)
-            c.insert(v, {rango++, v});
-    }
+    prueba::FilasMotor filas = prueba::FilasDeBanco(n, plantilla.diseno);
 
     QElapsedTimer reloj;
     reloj.start();
     auto datos = std::make_shared<const motor::DatosReporte>(
-        motor::OrdenaYAgrupa(std::move(t), plantilla.diseno, clases));
+        motor::OrdenaYAgrupa(std::move(filas.tabla), plantilla.diseno, filas.clases));
     const qint64 ordena = reloj.restart();
     auto cuentas = std::make_shared<const motor::Cuentas>(
         motor::CalculaCuentas(*datos, plantilla.diseno, QDate(2024, 12, 31)));
