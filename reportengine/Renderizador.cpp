@@ -103,16 +103,11 @@ public:
             xs_.push_back(x);
             anchos_.push_back(ancho);
             x += ancho;
-            indices_.push_back(datos.tabla.Indice(c.campo));
         }
-        inicial_ = datos.tabla.Indice(diseno.campoSaldoInicial);
-        final_ = datos.tabla.Indice(diseno.campoSaldoFinal);
-        columnaFinal_ = -1;
-        for (std::size_t i = 0; i < diseno.columnas.size(); ++i) {
-            if (!diseno.campoSaldoFinal.isEmpty() &&
-                diseno.columnas[i].campo.compare(diseno.campoSaldoFinal, Qt::CaseInsensitive) == 0)
-                columnaFinal_ = int(i);
-        }
+        indices_ = datos.lugares.columnas;
+        inicial_ = datos.lugares.saldoInicial;
+        final_ = datos.lugares.saldoFinal;
+        columnaFinal_ = datos.lugares.columnaSaldoFinal;
     }
 
     Documento Hace() {
@@ -132,7 +127,7 @@ public:
 
 private:
     double Numero(int columna, std::size_t fila) const {
-        return datos_.tabla.columnas[std::size_t(columna)].numeros[fila];
+        return datos_.tabla[columna].Numero(fila);
     }
 
     void Rellena(const QRectF& r, QRgb color) { pagina().rellenos.push_back({r, color}); }
@@ -218,20 +213,20 @@ private:
         const int i = indices_[c];
         if (i < 0)
             return {};
-        const ColumnaDatos& col = datos_.tabla.columnas[std::size_t(i)];
+        const ColumnaDatos& col = datos_.tabla[i];
         const ColumnaDiseno& d = diseno_.columnas[c];
         switch (d.formato) {
         case FormatoCampo::Importe: {
-            const double v = col.numerica ? col.numeros[fila] : col.textos[fila].toDouble();
+            const double v = col.numerica() ? col.Numero(fila) : col.Texto(fila).toDouble();
             if (d.cerosVacios && v == 0.0)
                 return {};
             return FormateaImporte(v);
         }
         case FormatoCampo::Fecha:
-            return FormateaFecha(col.textos[fila]);
+            return FormateaFecha(col.Texto(fila));
         case FormatoCampo::Hora:
         case FormatoCampo::Texto:
-            return col.numerica ? QString::number(col.numeros[fila]) : col.textos[fila];
+            return col.Texto(fila);
         }
         return {};
     }
@@ -405,14 +400,6 @@ Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const Cuent
     if (avance)
         avance(datos.orden.size(), datos.orden.size(), d.paginas.size());
     return d;
-}
-
-Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-                    const Avance& avance, const QString& solicitud) {
-    Encargo encargo;
-    encargo.subtitulo = solicitud;
-    return Renderiza(datos, diseno, CalculaCuentas(datos, diseno, impreso.date()), impreso, encargo,
-                     avance);
 }
 
 } // namespace motor

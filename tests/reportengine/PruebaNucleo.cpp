@@ -31,6 +31,7 @@ motor::Diseno Diseno() {
     d.etiquetaSaldoInicial = QStringLiteral("Saldo inicial");
     d.campoSaldoFinal = QStringLiteral("Actual");
     d.etiquetaSaldoFinal = QStringLiteral("Saldo final");
+    d.campoVentas = QStringLiteral("Ventas");
     using F = motor::FormatoCampo;
     using A = motor::Alineacion;
     d.columnas = {{"Fecha", "Fecha", F::Fecha, 10, A::Izquierda, false, false},
@@ -44,18 +45,22 @@ motor::Diseno Diseno() {
 std::shared_ptr<motor::DatosReporte> Datos(const std::vector<Fila>& filas) {
     auto r = std::make_shared<motor::DatosReporte>();
     motor::TablaDatos& t = r->tabla;
-    t.columnas = {{"Cliente", false, {}, {}}, {"Fecha", false, {}, {}},   {"Ventas", true, {}, {}},
-                  {"Pagos", true, {}, {}},    {"Anterior", true, {}, {}}, {"Actual", true, {}, {}}};
+    using T = motor::TipoDato;
+    t.columnas = {motor::ColumnaDatos("Cliente"),
+                  motor::ColumnaDatos("Fecha", T::Fecha),
+                  motor::ColumnaDatos("Ventas", T::Numero),
+                  motor::ColumnaDatos("Pagos", T::Numero),
+                  motor::ColumnaDatos("Anterior", T::Numero),
+                  motor::ColumnaDatos("Actual", T::Numero)};
     for (std::size_t i = 0; i < filas.size(); ++i) {
         const Fila& f = filas[i];
         const bool nuevo = i == 0 || QString::fromUtf8(filas[i - 1].cliente) != f.cliente;
-        t.columnas[0].textos.push_back(QString::fromUtf8(f.cliente));
-        t.columnas[1].textos.push_back(QString::fromUtf8(f.fecha));
-        t.columnas[2].numeros.push_back(f.ventas);
-        t.columnas[3].numeros.push_back(f.pagos);
-        t.columnas[4].numeros.push_back(nuevo ? f.final - f.ventas + f.pagos
-                                              : t.columnas[5].numeros.back());
-        t.columnas[5].numeros.push_back(f.final);
+        t.columnas[0].Agrega(QString::fromUtf8(f.cliente));
+        t.columnas[1].Agrega(QString::fromUtf8(f.fecha));
+        t.columnas[2].Agrega(f.ventas);
+        t.columnas[3].Agrega(f.pagos);
+        t.columnas[4].Agrega(nuevo ? f.final - f.ventas + f.pagos : t.columnas[5].Numero(i - 1));
+        t.columnas[5].Agrega(f.final);
         r->orden.push_back(i);
         if (nuevo)
             r->grupos.push_back({QString::fromUtf8(f.cliente),
@@ -63,6 +68,7 @@ std::shared_ptr<motor::DatosReporte> Datos(const std::vector<Fila>& filas) {
         r->grupos.back().hasta = i + 1;
     }
     t.filas = filas.size();
+    r->lugares = motor::UbicaCampos(t, Diseno());
     return r;
 }
 

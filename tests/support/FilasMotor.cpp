@@ -9,7 +9,7 @@ FilasMotor FilasDeBanco(std::size_t n, const motor::Diseno& diseno) {
     FilasMotor r;
     motor::TablaDatos& t = r.tabla;
     for (const motor::ColumnaPedida& c : motor::ColumnasPedidas(diseno))
-        t.columnas.push_back({c.nombre, c.numerica, {}, {}});
+        t.columnas.emplace_back(c.nombre, c.tipo);
     auto col = [&](const QString& nombre) -> motor::ColumnaDatos& {
         return t.columnas[std::size_t(t.Indice(nombre))];
     };
@@ -26,26 +26,28 @@ FilasMotor FilasDeBanco(std::size_t n, const motor::Diseno& diseno) {
     const char* tipos[] = {"Remisión", "Factura", "Devolución", "Pago"};
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t c = (i * 7919) % 1000;
-        cliente.textos.push_back(QStringLiteral("C%1").arg(c, 4, 10, QLatin1Char('0')));
-        fecha.textos.push_back(
+        cliente.Agrega(QStringLiteral("C%1").arg(c, 4, 10, QLatin1Char('0')));
+        fecha.Agrega(
             QDate(2024, 1, 1).addDays(qint64(i % 365)).toString(QStringLiteral("yyyy-MM-dd")));
-        hora.textos.push_back(QStringLiteral("%1:%2:00")
+        hora.Agrega(QStringLiteral("%1:%2:00")
                                   .arg(i % 24, 2, 10, QLatin1Char('0'))
                                   .arg(i % 60, 2, 10, QLatin1Char('0')));
-        movimiento.textos.push_back(QString::fromUtf8(tipos[i % 4]));
-        folio.textos.push_back(QStringLiteral("A %1").arg(i));
+        movimiento.Agrega(QString::fromUtf8(tipos[i % 4]));
+        folio.Agrega(QStringLiteral("A %1").arg(i));
         const double importe = double(i % 100000) * 1.37 + 0.25;
-        ventas.numeros.push_back(i % 4 < 2 ? importe : 0);
-        devoluciones.numeros.push_back(i % 4 == 2 ? importe : 0);
-        pagos.numeros.push_back(i % 4 == 3 ? importe : 0);
-        anterior.numeros.push_back(double(i) * 10.5);
-        actual.numeros.push_back(double(i) * 10.5 + importe);
+        ventas.Agrega(i % 4 < 2 ? importe : 0);
+        devoluciones.Agrega(i % 4 == 2 ? importe : 0);
+        pagos.Agrega(i % 4 == 3 ? importe : 0);
+        anterior.Agrega(double(i) * 10.5);
+        actual.Agrega(double(i) * 10.5 + importe);
     }
     t.filas = n;
 
     for (const QString& campo : motor::CamposClasificados(diseno)) {
-        const std::vector<QString>& textos = col(campo).textos;
-        const std::set<QString> distintos(textos.begin(), textos.end());
+        const motor::ColumnaDatos& textos = col(campo);
+        std::set<QString> distintos;
+        for (std::size_t f = 0; f < n; ++f)
+            distintos.insert(textos.Texto(f));
         motor::Clasificacion& clases = r.clases[campo];
         std::size_t rango = 0;
         for (const QString& v : distintos)
