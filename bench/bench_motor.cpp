@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     reloj.restart();
     cpu = Cpu();
     const motor::Documento doc =
-        motor::Renderiza(*datos, plantilla.diseno, *cuentas, impreso, motor::Encargo{});
+        motor::Renderiza(datos, cuentas, plantilla.diseno, impreso, motor::Encargo{});
     const qint64 maqueta = reloj.restart();
     const long long picoVista = Pico();
     motor::EscribePdf(doc, pdf);
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     const long long cpuPdf = Cpu() - cpu;
     const long long picoPdf = Pico();
     std::printf("movements %zu, customers %zu, pages %zu\n", n, datos->grupos.size(),
-                doc.paginas.size());
+                doc.NumeroPaginas());
     std::printf("sort+group %lld ms, layout %lld ms, PDF %lld ms, total %lld ms (goal < 10000)\n",
                 ordena, maqueta, escribe, ordena + maqueta + escribe);
     std::printf("PDF %s, %lld bytes\n", qPrintable(pdf), QFile(pdf).size());

@@ -96,7 +96,7 @@ Documento EstadoDeCuenta(const ReporteHecho& r, std::size_t grupo, const QDateTi
     e.grupos = 1;
     e.totalGeneral = false;
     e.antiguedad = true;
-    return Renderiza(*r.datos, r.diseno, *r.cuentas, impreso, e);
+    return Renderiza(r.datos, r.cuentas, r.diseno, impreso, e);
 }
 
 Hoja IndiceEstados(const ReporteHecho& r, const QStringList& nombres,

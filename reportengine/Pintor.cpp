@@ -89,10 +89,10 @@ QPageLayout HojaDeDocumento(const Documento& d) {
 
 void PintaDocumento(const Documento& d, QPagedPaintDevice& dispositivo, QPainter& pintor,
                     double escala) {
-    for (std::size_t i = 0; i < d.paginas.size(); ++i) {
+    for (std::size_t i = 0; i < d.NumeroPaginas(); ++i) {
         if (i > 0)
             dispositivo.newPage();
-        PintaPagina(pintor, d.paginas[i], escala);
+        PintaPagina(pintor, d.HazPagina(i), escala);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <limits>
+#include <memory>
 
 namespace motor {
 
@@ -31,7 +32,10 @@ struct Encargo {
 // when empty) and "Página x de y" on every page, the column headings repeated on every page, a
 // band per group with its opening balance, its rows (never split), its totals and closing
 // balance, then the grand total. The numbers come summed (as CalculaCuentas gives them).
-Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const Cuentas& cuentas,
+// The pages are made when drawn: this only goes once through the rows to find where each page
+// starts, and the document keeps the rows and the numbers for that.
+Documento Renderiza(std::shared_ptr<const DatosReporte> datos,
+                    std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno,
                     const QDateTime& impreso, const Encargo& encargo, const Avance& avance = {});
 
 } // namespace motor

@@ -143,7 +143,7 @@ void MotorReporte::Ejecuta() {
         Encargo encargo;
         encargo.subtitulo = solicitud;
         documento_ = std::make_shared<const Documento>(
-            Renderiza(*datos, d, *cuentas, QDateTime::currentDateTime(), encargo, avance));
+            Renderiza(datos, cuentas, d, QDateTime::currentDateTime(), encargo, avance));
         if (destino == 2) {
             EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
         } else if (destino == 1) {

@@ -53,8 +53,9 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.fillRect(rect(), Qt::white);
-        if (d_ && pagina_ >= 0 && pagina_ < int(d_->paginas.size()))
-            PintaPagina(p, d_->paginas[std::size_t(pagina_)], escala_);
+        // Only the page on screen is made, each time it is drawn.
+        if (d_ && pagina_ >= 0 && pagina_ < int(d_->NumeroPaginas()))
+            PintaPagina(p, d_->HazPagina(std::size_t(pagina_)), escala_);
     }
 
 private:

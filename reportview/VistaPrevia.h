@@ -39,7 +39,7 @@ public:
 
     bool lista() const { return documento_ != nullptr; }
     int pagina() const { return pagina_; }
-    int paginas() const { return documento_ ? int(documento_->paginas.size()) : 0; }
+    int paginas() const { return documento_ ? int(documento_->NumeroPaginas()) : 0; }
     double zoom() const { return zoom_; }
     bool ajustada() const { return ajustada_; }
     QString indicador() const;

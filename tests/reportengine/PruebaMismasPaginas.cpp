@@ -21,12 +21,14 @@ constexpr const char* TextoDeCienMil =
 TEST(MismasPaginas, CienMilMovimientosDanElMismoTextoDePdf) {
     const motor::Diseno d = prueba::PlantillaMovimientos().diseno;
     prueba::FilasMotor filas = prueba::FilasDeBanco(100000, d);
-    const motor::DatosReporte datos = motor::OrdenaYAgrupa(std::move(filas.tabla), d, filas.clases);
-    const motor::Cuentas cuentas = motor::CalculaCuentas(datos, d, QDate(2024, 12, 31));
+    const auto datos = std::make_shared<const motor::DatosReporte>(
+        motor::OrdenaYAgrupa(std::move(filas.tabla), d, filas.clases));
+    const auto cuentas = std::make_shared<const motor::Cuentas>(
+        motor::CalculaCuentas(*datos, d, QDate(2024, 12, 31)));
     const QDateTime impreso(QDate(2026, 12, 7), QTime(22, 39));
     QTemporaryDir carpeta;
     const QString pdf = carpeta.filePath(QStringLiteral("reporte.pdf"));
-    motor::EscribePdf(motor::Renderiza(datos, d, cuentas, impreso, motor::Encargo{}), pdf);
+    motor::EscribePdf(motor::Renderiza(datos, cuentas, d, impreso, motor::Encargo{}), pdf);
     QString texto = prueba::Ejecuta(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     ASSERT_GT(texto.size(), 1000000);
     texto.replace(
