@@ -269,6 +269,28 @@ TEST(Nucleo, PaginasDelReporteYDeUnEstado) {
                                                         "Página 1 de 1"}));
 }
 
+// A statement whose ageing box does not fit under the closing balance: the box goes on the next
+// page under the customer's heading.
+TEST(Nucleo, LaAntiguedadEnOtraPaginaRepiteElEncabezadoDelCliente) {
+    std::vector<Fila> filas;
+    for (int i = 0; i < 45; ++i)
+        filas.push_back({"A1", "2026-11-02", 1, 0, double(i + 1)});
+    const auto datos = Datos(filas);
+    const motor::Diseno d = Diseno();
+    auto cuentas = std::make_shared<const motor::Cuentas>(
+        motor::CalculaCuentas(*datos, d, QDate(2026, 11, 30)));
+    const motor::ReporteHecho hecho{datos, cuentas, d, {QDate(2026, 9, 1), QDate(), QString()}};
+    const motor::Documento estado =
+        motor::EstadoDeCuenta(hecho, 0, QDateTime(QDate(2026, 12, 1), QTime(9, 30)));
+    ASSERT_EQ(estado.NumeroPaginas(), 2u);
+    QStringList segunda;
+    for (const motor::TextoPagina& x : estado.HazPagina(1).textos)
+        segunda << x.texto;
+    EXPECT_EQ(segunda.mid(7, 3), (QStringList{"Cliente A1 · A1 SA (continúa)", "Saldo final: 45.00",
+                                              "Antigüedad del saldo"}))
+        << segunda.join(QLatin1Char('|')).toStdString();
+}
+
 // The summary sheet and the statements' index as CSV text.
 TEST(Nucleo, ResumenEIndiceEnCsv) {
     const auto datos = Datos({{"A1", "2026-11-02", 10, 0, 10},
