@@ -1,6 +1,7 @@
 #include "reportengine/Exportacion.h"
 
 #include "reportengine/ArchivoSeguro.h"
+#include "reportengine/ErroresMotor.h"
 
 #include <QDate>
 #include <QFile>
@@ -197,7 +198,38 @@ std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
     return {Movimientos(datos, diseno), Resumen(datos, cuentas, diseno)};
 }
 
-void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta) {
+namespace {
+
+// The sheets with avance told of the rows as they are asked for; cancelling throws Cancelado.
+std::vector<Hoja> ConAvance(const std::vector<Hoja>& hojas, const QString& ruta,
+                            const AvanceSalida& avance) {
+    if (!avance)
+        return hojas;
+    std::size_t total = 0;
+    for (const Hoja& h : hojas)
+        total += h.filas;
+    std::vector<Hoja> con = hojas;
+    std::size_t antes = 0;
+    for (Hoja& h : con) {
+        h.celda = [celda = h.celda, filas = h.filas, antes, total, avance,
+                   ruta](std::size_t fila, std::size_t columna) {
+            if (columna == 0 && (fila % 1000 == 999 || fila + 1 == filas) &&
+                !avance(antes + fila + 1, total))
+                throw ErrorMotor(
+                    errores::Cancelado,
+                    QStringLiteral("Se canceló el libro; «%1» quedó como estaba.").arg(ruta));
+            return celda(fila, columna);
+        };
+        antes += h.filas;
+    }
+    return con;
+}
+
+} // namespace
+
+void EscribeXlsx(const std::vector<Hoja>& lasHojas, const QString& ruta,
+                 const AvanceSalida& avance) {
+    const std::vector<Hoja> hojas = ConAvance(lasHojas, ruta, avance);
     ArchivoSeguro archivo(ruta);
     const QByteArray nombre = QFile::encodeName(archivo.RutaTemporal());
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportengine/Avance.h"
 #include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/Plantilla.h"
@@ -51,8 +52,9 @@ std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
 
 // Writes the sheets as an .xlsx workbook: headings frozen and filtered, numbers with two
 // decimals, dates as dates. Replaces the file only when the whole workbook is written. Fails
-// with ErrorSalida.
-void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta);
+// with ErrorSalida, or Cancelado when avance (told the rows done) stops it.
+void EscribeXlsx(const std::vector<Hoja>& hojas, const QString& ruta,
+                 const AvanceSalida& avance = {});
 
 // Writes one sheet as CSV text (RFC 4180: commas, CRLF, quotes where needed), UTF-8 with a
 // byte-order mark; numbers with a point, no thousands separator, the shortest text that reads

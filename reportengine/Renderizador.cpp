@@ -105,6 +105,18 @@ struct Reporte {
     std::vector<InicioPagina> inicios;
 };
 
+// The paper of a report's document, without its pages.
+Documento Papel(const Reporte& r) {
+    Documento doc;
+    doc.titulo = r.titulo;
+    doc.tamano = r.tamano;
+    doc.carta = r.diseno.carta;
+    doc.horizontal = r.diseno.horizontal;
+    // Half the margin stays white whatever is printed near it.
+    doc.margen = Margen / 2;
+    return doc;
+}
+
 // Goes through the rows as the pages take them. Without a page it only measures heights,
 // recording where each page starts; with one it draws that page from its start to the next.
 class Maquetador {
@@ -114,12 +126,15 @@ public:
           pagina_(pagina) {}
 
     // Every page's start, the first one included.
-    std::vector<InicioPagina> Mide(const Avance& avance) {
+    std::vector<InicioPagina> Mide(const Avance& avance, const PrimeraPagina& primera) {
         avance_ = &avance;
+        primera_ = &primera;
         inicios_.push_back({r_.primero,
                             r_.primero < r_.ultimo ? datos_.grupos[r_.primero].desde : 0,
                             Fase::Grupo});
         Recorre(inicios_.front());
+        if (inicios_.size() == 1)
+            Primera();
         return std::move(inicios_);
     }
 
@@ -159,7 +174,20 @@ private:
             return;
         }
         inicios_.push_back(siguiente);
+        if (inicios_.size() == 2)
+            Primera();
         Cabecera();
+    }
+
+    void Primera() const {
+        if (!*primera_)
+            return;
+        Medidor medidor;
+        Pagina pagina;
+        Maquetador(r_, &medidor, &pagina).Recorre(inicios_.front());
+        Documento d = Papel(r_);
+        d.fuente = std::make_shared<const PaginasHechas>(std::vector<Pagina>{std::move(pagina)});
+        (*primera_)(std::make_shared<const Documento>(std::move(d)));
     }
 
     double Numero(int columna, std::size_t fila) const {
@@ -462,6 +490,7 @@ private:
     Medidor* medidor_;
     Pagina* pagina_;
     const Avance* avance_ = nullptr;
+    const PrimeraPagina* primera_ = nullptr;
     std::vector<InicioPagina> inicios_;
     double y_ = 0;
     bool cebra_ = false;
@@ -509,7 +538,8 @@ private:
 
 Documento Renderiza(std::shared_ptr<const DatosReporte> datos,
                     std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno,
-                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance) {
+                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance,
+                    const PrimeraPagina& primera) {
     Reporte r;
     r.datos = std::move(datos);
     r.cuentas = std::move(cuentas);
@@ -540,17 +570,11 @@ Documento Renderiza(std::shared_ptr<const DatosReporte> datos,
         r.anchos.push_back(ancho);
         x += ancho;
     }
-    r.inicios = Maquetador(r, nullptr, nullptr).Mide(avance);
+    r.inicios = Maquetador(r, nullptr, nullptr).Mide(avance, primera);
     if (avance)
         avance(d.orden.size(), d.orden.size(), r.inicios.size());
 
-    Documento doc;
-    doc.titulo = r.titulo;
-    doc.tamano = tamano;
-    doc.carta = diseno.carta;
-    doc.horizontal = diseno.horizontal;
-    // Half the margin stays white whatever is printed near it.
-    doc.margen = Margen / 2;
+    Documento doc = Papel(r);
     doc.fuente = std::make_shared<const PaginasReporte>(std::move(r));
     return doc;
 }

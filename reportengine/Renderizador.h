@@ -16,6 +16,10 @@ namespace motor {
 // Called now and then while laying out: rows done, rows in all, pages so far.
 using Avance = std::function<void(std::size_t hechas, std::size_t total, std::size_t paginas)>;
 
+// Called once while laying out, as soon as the first page is laid out: a document of that page
+// alone, without its page number, which is not known yet.
+using PrimeraPagina = std::function<void(std::shared_ptr<const Documento> primera)>;
+
 // What a document other than the whole report changes: a statement is one group's pages.
 struct Encargo {
     QString titulo; // "" for the layout's
@@ -36,6 +40,7 @@ struct Encargo {
 // starts, and the document keeps the rows and the numbers for that.
 Documento Renderiza(std::shared_ptr<const DatosReporte> datos,
                     std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno,
-                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance = {});
+                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance = {},
+                    const PrimeraPagina& primera = {});
 
 } // namespace motor

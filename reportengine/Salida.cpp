@@ -11,7 +11,7 @@
 
 namespace motor {
 
-void EscribePdf(const Documento& d, const QString& ruta) {
+void EscribePdf(const Documento& d, const QString& ruta, const AvanceSalida& avance) {
     ArchivoSeguro archivo(ruta);
     {
         QPdfWriter pdf(&archivo.Dispositivo());
@@ -22,7 +22,16 @@ void EscribePdf(const Documento& d, const QString& ruta) {
         QPainter pintor;
         if (!pintor.begin(&pdf))
             throw archivo.Error(QStringLiteral("no se pudo empezar el PDF."));
-        PintaDocumento(d, pdf, pintor, 300.0 / 72.0);
+        const std::size_t paginas = d.NumeroPaginas();
+        for (std::size_t i = 0; i < paginas; ++i) {
+            if (i > 0)
+                pdf.newPage();
+            PintaPagina(pintor, d.HazPagina(i), 300.0 / 72.0);
+            if (avance && !avance(i + 1, paginas))
+                throw ErrorMotor(
+                    errores::Cancelado,
+                    QStringLiteral("Se canceló el PDF; «%1» quedó como estaba.").arg(ruta));
+        }
         pintor.end();
     }
     archivo.Confirma();

@@ -130,7 +130,12 @@ void MotorReporte::Ejecuta() {
     try {
         auto datos = std::make_shared<const DatosReporte>(Lee(plantilla));
         Avance avance;
+        PrimeraPagina primera;
         if (destino == 0) {
+            primera = [vista = vista_.get()](std::shared_ptr<const Documento> pagina) {
+                vista->MuestraPrimera(std::move(pagina));
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            };
             avance = [vista = vista_.get()](std::size_t hechas, std::size_t total,
                                             std::size_t paginas) {
                 vista->Avanza(paginas, hechas, total);
@@ -143,7 +148,7 @@ void MotorReporte::Ejecuta() {
         Encargo encargo;
         encargo.subtitulo = solicitud;
         documento_ = std::make_shared<const Documento>(
-            Renderiza(datos, cuentas, d, QDateTime::currentDateTime(), encargo, avance));
+            Renderiza(datos, cuentas, d, QDateTime::currentDateTime(), encargo, avance, primera));
         if (destino == 2) {
             EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
         } else if (destino == 1) {
