@@ -44,7 +44,7 @@ VistaPrevia* MotorReporte::ultimaVista() const {
 void MotorReporte::Propiedad(int id, const QVariant& valor) {
     if (id == propiedad::Destino) {
         const int destino = Entero(valor, id);
-        if (destino < 0 || destino > 2)
+        if (destino < int(Destino::Pantalla) || destino > int(Destino::Pdf))
             throw ErrorMotor(errores::ValorNoValido,
                              QStringLiteral("El destino %1 del reporte no existe; es 0 pantalla, "
                                             "1 impresora o 2 PDF.")
@@ -116,12 +116,12 @@ DatosReporte MotorReporte::Lee(const Plantilla& plantilla) const {
 }
 
 void MotorReporte::Ejecuta() {
-    const int destino = propiedades_.value(propiedad::Destino, 0).toInt();
+    const auto destino = Destino(propiedades_.value(propiedad::Destino, 0).toInt());
     const Plantilla plantilla =
         LeeArchivoPlantilla(propiedades_.value(propiedad::ArchivoReporte).toString());
     const Diseno& d = plantilla.diseno;
     const QString solicitud = haySolicitud_ ? DescribeSolicitud(solicitud_) : QString();
-    if (destino == 0) {
+    if (destino == Destino::Pantalla) {
         // The window opens at once and tells how far a long report got.
         vista_ = std::make_unique<VistaPrevia>(d.titulo, solicitud);
         vista_->show();
@@ -131,7 +131,7 @@ void MotorReporte::Ejecuta() {
         auto datos = std::make_shared<const DatosReporte>(Lee(plantilla));
         Avance avance;
         PrimeraPagina primera;
-        if (destino == 0) {
+        if (destino == Destino::Pantalla) {
             primera = [vista = vista_.get()](std::shared_ptr<const Documento> pagina) {
                 vista->MuestraPrimera(std::move(pagina));
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -149,9 +149,9 @@ void MotorReporte::Ejecuta() {
         encargo.subtitulo = solicitud;
         documento_ = std::make_shared<const Documento>(
             Renderiza(datos, cuentas, d, QDateTime::currentDateTime(), encargo, avance, primera));
-        if (destino == 2) {
+        if (destino == Destino::Pdf) {
             EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
-        } else if (destino == 1) {
+        } else if (destino == Destino::Impresora) {
             const QString nombre = propiedades_.value(propiedad::Impresora).toString();
             const QPrinterInfo info = nombre.isEmpty() ? QPrinterInfo::defaultPrinter()
                                                        : QPrinterInfo::printerInfo(nombre);
@@ -173,7 +173,7 @@ void MotorReporte::Ejecuta() {
         }
     } catch (...) {
         // No half-made preview stays open after a failure.
-        if (destino == 0 && vista_ && !vista_->lista())
+        if (destino == Destino::Pantalla && vista_ && !vista_->lista())
             vista_.reset();
         throw;
     }
