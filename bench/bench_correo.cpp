@@ -9,6 +9,7 @@
 #include "reportengine/FormatoPlantilla.h"
 #include "reportengine/TextoDiseno.h"
 #include "tests/mail/ServidorCorreo.h"
+#include "tests/support/FilasMotor.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,7 +17,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 
 namespace {
 
@@ -26,44 +26,13 @@ motor::ReporteHecho Reporte(std::size_t clientes) {
     if (!fuente.open(QIODevice::ReadOnly))
         std::exit(1);
     const motor::Plantilla plantilla = motor::LeeFuente(QString::fromUtf8(fuente.readAll()));
-    motor::TablaDatos t;
-    for (const motor::ColumnaPedida& c : motor::ColumnasPedidas(plantilla.diseno))
-        t.columnas.push_back({c.nombre, c.numerica, {}, {}});
-    auto col = [&](const char* nombre) -> motor::ColumnaDatos& {
-        return t.columnas[std::size_t(t.Indice(QLatin1String(nombre)))];
-    };
-    const std::size_t n = clientes * 20;
-    for (std::size_t i = 0; i < n; ++i) {
-        col("Cliente").textos.push_back(
-            QStringLiteral("C%1").arg(i % clientes, 4, 10, QLatin1Char('0')));
-        col("Fecha").textos.push_back(
-            QDate(2026, 11, 1).addDays(qint64(i % 30)).toString(QStringLiteral("yyyy-MM-dd")));
-        col("Hora").textos.push_back(
-            QStringLiteral("10:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')));
-        col("Movimiento")
-            .textos.push_back(i % 3 ? QStringLiteral("Remisión") : QStringLiteral("Pago"));
-        col("Folio").textos.push_back(QStringLiteral("A %1").arg(i));
-        const double importe = double(i % 1000) * 1.37 + 0.25;
-        col("Ventas").numeros.push_back(i % 3 ? importe : 0);
-        col("Devoluciones").numeros.push_back(0);
-        col("Pagos").numeros.push_back(i % 3 ? 0 : importe);
-        col("SaldoAnterior").numeros.push_back(double(i) * 10.5);
-        col("SaldoActual").numeros.push_back(double(i) * 10.5 + importe);
-    }
-    t.filas = n;
-    motor::Clasificaciones clases;
-    for (const QString& campo : motor::CamposClasificados(plantilla.diseno)) {
-        const std::vector<QString>& textos = col(campo.toLatin1().constData()).textos;
-        const std::set<QString> distintos(textos.begin(), textos.end());
-        std::size_t rango = 0;
-        for (const QString& v : distintos)
-            clases[campo].insert(v, {rango++, v});
-    }
+    // Twenty movements a customer.
+    prueba::FilasMotor filas = prueba::FilasDeBanco(clientes * 20, plantilla.diseno, clientes);
     auto datos = std::make_shared<const motor::DatosReporte>(
-        motor::OrdenaYAgrupa(std::move(t), plantilla.diseno, clases));
+        motor::OrdenaYAgrupa(std::move(filas.tabla), plantilla.diseno, filas.clases));
     auto cuentas = std::make_shared<const motor::Cuentas>(
-        motor::CalculaCuentas(*datos, plantilla.diseno, QDate(2026, 11, 30)));
-    return {datos, cuentas, plantilla.diseno, {QDate(2026, 11, 1), QDate(2026, 11, 30), {}}};
+        motor::CalculaCuentas(*datos, plantilla.diseno, QDate(2024, 12, 31)));
+    return {datos, cuentas, plantilla.diseno, {QDate(2024, 1, 1), QDate(2024, 12, 31), {}}};
 }
 
 } // namespace

@@ -29,4 +29,7 @@ inline constexpr int ArchivoPdf = 50;    // the PDF file that destination 2 writ
 inline constexpr int Impresora = 51;     // destination 1: this printer, without the dialog
 } // namespace propiedad
 
+// Where a run sends the report: the values of property 24.
+enum class Destino : int { Pantalla = 0, Impresora = 1, Pdf = 2 };
+
 } // namespace motor

@@ -90,16 +90,15 @@ Antiguedad Envejece(const DatosReporte& datos, const GrupoDatos& g, double saldo
     }
     double falta = saldo;
     if (ventas >= 0) {
-        const std::vector<double>& montos = datos.tabla.columnas[std::size_t(ventas)].numeros;
+        const ColumnaDatos& montos = datos.tabla[ventas];
         for (std::size_t i = g.hasta; i > g.desde && falta > 0; --i) {
             const std::size_t fila = datos.orden[i - 1];
-            const double venta = montos[fila];
+            const double venta = montos.Numero(fila);
             if (!(venta > 0))
                 continue;
             qint64 dias = 0;
             if (fecha >= 0) {
-                const QString& texto = datos.tabla.columnas[std::size_t(fecha)].textos[fila];
-                const QDate dia = QDate::fromString(texto.left(10), Qt::ISODate);
+                const QDate dia = datos.tabla[fecha].Dia(fila);
                 if (dia.isValid())
                     dias = std::max<qint64>(0, dia.daysTo(alDia));
             }
@@ -119,46 +118,34 @@ Cuentas CalculaCuentas(const DatosReporte& datos, const Diseno& d, const QDate& 
     Cuentas r;
     r.alDia = alDia;
     const TablaDatos& t = datos.tabla;
-    const int inicial = t.Indice(d.campoSaldoInicial);
-    const int final = t.Indice(d.campoSaldoFinal);
-    r.haySaldoInicial = inicial >= 0 && t.columnas[std::size_t(inicial)].numerica;
-    r.haySaldoFinal = final >= 0 && t.columnas[std::size_t(final)].numerica;
-    std::vector<int> indices;
-    int ventas = -1;
-    int fecha = -1;
-    for (const ColumnaDiseno& c : d.columnas) {
-        const int i = t.Indice(c.campo);
-        const bool numerica = i >= 0 && t.columnas[std::size_t(i)].numerica;
-        indices.push_back(i);
-        r.conTotal.push_back(c.total && numerica);
-        if (numerica && ventas < 0 &&
-            c.campo.compare(QLatin1String("Ventas"), Qt::CaseInsensitive) == 0)
-            ventas = i;
-        if (c.formato == FormatoCampo::Fecha && fecha < 0 && i >= 0 &&
-            !t.columnas[std::size_t(i)].numerica)
-            fecha = i;
+    const LugaresDatos& l = datos.lugares;
+    r.haySaldoInicial = l.saldoInicial >= 0;
+    r.haySaldoFinal = l.saldoFinal >= 0;
+    for (std::size_t k = 0; k < d.columnas.size(); ++k) {
+        const int i = l.columnas[k];
+        r.conTotal.push_back(d.columnas[k].total && i >= 0 && t[i].numerica());
     }
     r.totales.assign(d.columnas.size(), 0.0);
     r.grupos.reserve(datos.grupos.size());
     for (const GrupoDatos& g : datos.grupos) {
         CuentaGrupo c;
         c.totales.assign(d.columnas.size(), 0.0);
-        for (std::size_t k = 0; k < indices.size(); ++k) {
+        for (std::size_t k = 0; k < d.columnas.size(); ++k) {
             if (!r.conTotal[k])
                 continue;
-            const std::vector<double>& v = t.columnas[std::size_t(indices[k])].numeros;
+            const ColumnaDatos& v = t[l.columnas[k]];
             double suma = 0;
             for (std::size_t i = g.desde; i < g.hasta; ++i)
-                suma += v[datos.orden[i]];
+                suma += v.Numero(datos.orden[i]);
             c.totales[k] = suma;
             r.totales[k] += suma;
         }
         if (r.haySaldoInicial)
-            c.saldoInicial = t.columnas[std::size_t(inicial)].numeros[datos.orden[g.desde]];
+            c.saldoInicial = t[l.saldoInicial].Numero(datos.orden[g.desde]);
         if (r.haySaldoFinal) {
-            c.saldoFinal = t.columnas[std::size_t(final)].numeros[datos.orden[g.hasta - 1]];
+            c.saldoFinal = t[l.saldoFinal].Numero(datos.orden[g.hasta - 1]);
             r.sumaSaldosFinales += c.saldoFinal;
-            c.antiguedad = Envejece(datos, g, c.saldoFinal, ventas, fecha, alDia);
+            c.antiguedad = Envejece(datos, g, c.saldoFinal, l.ventas, l.fecha, alDia);
         }
         r.grupos.push_back(std::move(c));
     }

@@ -54,8 +54,8 @@ struct Cuentas {
 };
 
 // Sums each group's rows in printed order, as the paper adds them, and ages each closing
-// balance as of alDia: sale rows (the "Ventas" column above 0) taken from the newest back, in
-// printed order, each whole until the balance is covered, the last one in part.
+// balance as of alDia: sale rows (the template's sales column above 0) taken from the newest
+// back, in printed order, each whole until the balance is covered, the last one in part.
 Cuentas CalculaCuentas(const DatosReporte& datos, const Diseno& diseno, const QDate& alDia);
 
 // The day the ageing counts to: the end of the period typed, else today.

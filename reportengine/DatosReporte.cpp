@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <numeric>
+#include <unordered_map>
 
 namespace motor {
 
@@ -16,45 +17,56 @@ ErrorMotor FaltaColumna(const QString& campo) {
 }
 
 // One sort key: the rank of each row's value.
-struct Llave {
-    std::vector<std::size_t> rangos;
-    std::vector<QString> representantes; // for the group field only
-};
+using Llave = std::vector<std::uint32_t>;
 
 // Ranks of a text column as the database orders it; values it did not classify after all
 // others, in the order of their text.
-Llave LlaveDeTexto(const ColumnaDatos& c, const Clasificacion& clases, bool representa) {
+Llave LlaveDeTexto(const ColumnaDatos& c, const Clasificacion& clases) {
     std::size_t siguiente = 0;
     for (const Clase& clase : clases)
         siguiente = std::max(siguiente, clase.rango + 1);
+    const std::size_t filas = c.filas();
+    // A column kept as numbers or codes is looked up once per distinct value.
+    // First the row of each distinct value, then its rank.
+    std::unordered_map<std::int64_t, std::size_t> porMarca;
     std::map<QString, std::size_t> extranos;
-    for (const QString& v : c.textos) {
+    for (std::size_t f = 0; f < filas; ++f) {
+        if (c.HayMarcas() && !porMarca.emplace(c.Marca(f), f).second)
+            continue;
+        const QString v = c.Texto(f);
         if (!clases.contains(v))
             extranos.emplace(v, 0);
     }
     for (auto& [valor, rango] : extranos)
         rango = siguiente++;
-    Llave k;
-    k.rangos.reserve(c.textos.size());
-    for (const QString& v : c.textos) {
+    auto rango = [&](std::size_t fila) {
+        const QString v = c.Texto(fila);
         const auto i = clases.constFind(v);
-        k.rangos.push_back(i != clases.cend() ? i->rango : extranos.at(v));
-        if (representa)
-            k.representantes.push_back(i != clases.cend() ? i->representante : v);
-    }
+        return std::uint32_t(i != clases.cend() ? i->rango : extranos.at(v));
+    };
+    for (auto& [marca, r] : porMarca)
+        r = rango(r);
+    Llave k;
+    k.reserve(filas);
+    for (std::size_t f = 0; f < filas; ++f)
+        k.push_back(c.HayMarcas() ? std::uint32_t(porMarca.at(c.Marca(f))) : rango(f));
     return k;
 }
 
 // Ranks of a numeric column: by value.
 Llave LlaveDeNumero(const ColumnaDatos& c) {
-    std::vector<double> valores = c.numeros;
+    const std::size_t filas = c.filas();
+    std::vector<double> valores;
+    valores.reserve(filas);
+    for (std::size_t f = 0; f < filas; ++f)
+        valores.push_back(c.Numero(f));
     std::sort(valores.begin(), valores.end());
     valores.erase(std::unique(valores.begin(), valores.end()), valores.end());
     Llave k;
-    k.rangos.reserve(c.numeros.size());
-    for (const double v : c.numeros)
-        k.rangos.push_back(
-            std::size_t(std::lower_bound(valores.begin(), valores.end(), v) - valores.begin()));
+    k.reserve(filas);
+    for (std::size_t f = 0; f < filas; ++f)
+        k.push_back(std::uint32_t(std::lower_bound(valores.begin(), valores.end(), c.Numero(f)) -
+                                  valores.begin()));
     return k;
 }
 
@@ -62,26 +74,41 @@ Llave LlaveDeNumero(const ColumnaDatos& c) {
 
 std::vector<ColumnaPedida> ColumnasPedidas(const Diseno& d) {
     std::vector<ColumnaPedida> c;
-    auto pide = [&](const QString& nombre, bool numerica) {
+    // A number wins over any text; a date or time over a plain text.
+    auto pide = [&](const QString& nombre, TipoDato tipo) {
         if (nombre.isEmpty())
             return;
         for (ColumnaPedida& ya : c) {
             if (ya.nombre.compare(nombre, Qt::CaseInsensitive) == 0) {
-                ya.numerica = ya.numerica || numerica;
+                if (tipo == TipoDato::Numero || ya.tipo == TipoDato::Texto)
+                    ya.tipo = ya.tipo == TipoDato::Numero ? ya.tipo : tipo;
                 return;
             }
         }
-        c.push_back({nombre, numerica});
+        c.push_back({nombre, tipo});
     };
-    constexpr bool Numerica = true;
-    constexpr bool Cualquiera = false;
-    pide(d.campoGrupo, Cualquiera);
+    pide(d.campoGrupo, TipoDato::Texto);
     for (const QString& campo : d.orden)
-        pide(campo, Cualquiera);
-    for (const ColumnaDiseno& col : d.columnas)
-        pide(col.campo, col.formato == FormatoCampo::Importe);
-    pide(d.campoSaldoInicial, Numerica);
-    pide(d.campoSaldoFinal, Numerica);
+        pide(campo, TipoDato::Texto);
+    for (const ColumnaDiseno& col : d.columnas) {
+        switch (col.formato) {
+        case FormatoCampo::Importe:
+            pide(col.campo, TipoDato::Numero);
+            break;
+        case FormatoCampo::Fecha:
+            pide(col.campo, TipoDato::Fecha);
+            break;
+        case FormatoCampo::Hora:
+            pide(col.campo, TipoDato::Hora);
+            break;
+        case FormatoCampo::Texto:
+            pide(col.campo, TipoDato::Texto);
+            break;
+        }
+    }
+    pide(d.campoSaldoInicial, TipoDato::Numero);
+    pide(d.campoSaldoFinal, TipoDato::Numero);
+    pide(d.campoVentas, TipoDato::Numero);
     return c;
 }
 
@@ -90,7 +117,7 @@ QStringList CamposClasificados(const Diseno& d) {
     const std::vector<ColumnaPedida> columnas = ColumnasPedidas(d);
     auto agrega = [&](const QString& campo) {
         for (const ColumnaPedida& c : columnas) {
-            if (!c.numerica && c.nombre.compare(campo, Qt::CaseInsensitive) == 0 &&
+            if (c.tipo != TipoDato::Numero && c.nombre.compare(campo, Qt::CaseInsensitive) == 0 &&
                 !campos.contains(c.nombre))
                 campos << c.nombre;
         }
@@ -107,7 +134,7 @@ DatosReporte OrdenaYAgrupa(TablaDatos tabla, const Diseno& d,
     r.tabla = std::move(tabla);
     const TablaDatos& t = r.tabla;
     const int grupo = t.Indice(d.campoGrupo);
-    if (grupo < 0 || t.columnas[std::size_t(grupo)].numerica)
+    if (grupo < 0 || t[grupo].numerica())
         throw FaltaColumna(d.campoGrupo);
 
     // The group field first, so that a group's rows are together whatever the sort fields.
@@ -122,29 +149,58 @@ DatosReporte OrdenaYAgrupa(TablaDatos tabla, const Diseno& d,
         if (std::find(usadas.begin(), usadas.end(), i) != usadas.end())
             continue;
         usadas.push_back(i);
-        const ColumnaDatos& c = t.columnas[std::size_t(i)];
-        llaves.push_back(c.numerica ? LlaveDeNumero(c)
-                                    : LlaveDeTexto(c, clasificaciones.value(c.nombre), i == grupo));
+        const ColumnaDatos& c = t[i];
+        llaves.push_back(c.numerica() ? LlaveDeNumero(c)
+                                      : LlaveDeTexto(c, clasificaciones.value(c.nombre())));
     }
 
     r.orden.resize(t.filas);
     std::iota(r.orden.begin(), r.orden.end(), std::size_t{0});
     std::stable_sort(r.orden.begin(), r.orden.end(), [&](std::size_t a, std::size_t b) {
         for (const Llave& k : llaves) {
-            if (k.rangos[a] != k.rangos[b])
-                return k.rangos[a] < k.rangos[b];
+            if (k[a] != k[b])
+                return k[a] < k[b];
         }
         return false;
     });
 
+    // A group shows the database's representative of its first row's value.
     const Llave& g = llaves.front();
+    const Clasificacion clasesGrupo = clasificaciones.value(t[grupo].nombre());
     for (std::size_t i = 0; i < r.orden.size(); ++i) {
         const std::size_t fila = r.orden[i];
-        if (i == 0 || g.rangos[fila] != g.rangos[r.orden[i - 1]])
-            r.grupos.push_back({g.representantes[fila], QString(), i, i});
+        if (i == 0 || g[fila] != g[r.orden[i - 1]]) {
+            const QString valor = t[grupo].Texto(fila);
+            const auto clase = clasesGrupo.constFind(valor);
+            r.grupos.push_back(
+                {clase != clasesGrupo.cend() ? clase->representante : valor, QString(), i, i});
+        }
         r.grupos.back().hasta = i + 1;
     }
+    r.lugares = UbicaCampos(t, d);
     return r;
+}
+
+LugaresDatos UbicaCampos(const TablaDatos& t, const Diseno& d) {
+    LugaresDatos l;
+    auto numero = [&](const QString& campo) {
+        const int i = campo.isEmpty() ? -1 : t.Indice(campo);
+        return i >= 0 && t[i].numerica() ? i : -1;
+    };
+    l.saldoInicial = numero(d.campoSaldoInicial);
+    l.saldoFinal = numero(d.campoSaldoFinal);
+    l.ventas = numero(d.campoVentas);
+    for (std::size_t k = 0; k < d.columnas.size(); ++k) {
+        const ColumnaDiseno& c = d.columnas[k];
+        const int i = t.Indice(c.campo);
+        l.columnas.push_back(i);
+        if (c.formato == FormatoCampo::Fecha && l.fecha < 0 && i >= 0 && !t[i].numerica())
+            l.fecha = i;
+        if (l.columnaSaldoFinal < 0 && !d.campoSaldoFinal.isEmpty() &&
+            c.campo.compare(d.campoSaldoFinal, Qt::CaseInsensitive) == 0)
+            l.columnaSaldoFinal = int(k);
+    }
+    return l;
 }
 
 std::vector<QString> ClavesDeGrupos(const DatosReporte& datos) {

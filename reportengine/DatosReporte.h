@@ -20,11 +20,25 @@ struct GrupoDatos {
     std::size_t hasta = 0; // one past the last row
 };
 
+// Where the layout's fields are in the table, found once when the rows are grouped; -1 where
+// the table lacks one, and for the balances and sales where it is not a number column.
+struct LugaresDatos {
+    std::vector<int> columnas; // per layout column
+    int saldoInicial = -1;
+    int saldoFinal = -1;
+    int ventas = -1;
+    int fecha = -1; // the first date column of the layout, for the ageing
+    // The layout column that shows the closing balance, -1 when none does.
+    int columnaSaldoFinal = -1;
+};
+LugaresDatos UbicaCampos(const TablaDatos& tabla, const Diseno& diseno);
+
 // The rows of the report, in print order, and their groups.
 struct DatosReporte {
     TablaDatos tabla;               // table 0, columns as ColumnasPedidas gives them
     std::vector<std::size_t> orden; // row numbers of tabla in print order
     std::vector<GrupoDatos> grupos;
+    LugaresDatos lugares;
 };
 
 // The columns of table 0 that the layout uses, each once, amounts and balances as numbers.

@@ -96,7 +96,7 @@ Documento EstadoDeCuenta(const ReporteHecho& r, std::size_t grupo, const QDateTi
     e.grupos = 1;
     e.totalGeneral = false;
     e.antiguedad = true;
-    return Renderiza(*r.datos, r.diseno, *r.cuentas, impreso, e);
+    return Renderiza(r.datos, r.cuentas, r.diseno, impreso, e);
 }
 
 Hoja IndiceEstados(const ReporteHecho& r, const QStringList& nombres,
@@ -105,24 +105,18 @@ Hoja IndiceEstados(const ReporteHecho& r, const QStringList& nombres,
     const Cuentas& cuentas = *r.cuentas;
     Hoja h;
     h.nombre = QStringLiteral("Estados de cuenta");
-    h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
-                  {QStringLiteral("Nombre"), TipoCelda::Texto},
-                  {QStringLiteral("Archivo"), TipoCelda::Texto}};
     ColumnasDeCuenta cifras = ColumnasDeCuentas(d, cuentas);
-    h.columnas.insert(h.columnas.end(), cifras.columnas.begin(), cifras.columnas.end());
-    auto valores = std::move(cifras.valores);
+    // The file name goes after the code and the name.
+    h.columnas = std::move(cifras.columnas);
+    h.columnas.insert(h.columnas.begin() + 2, {QStringLiteral("Archivo"), TipoCelda::Texto});
     h.filas = hechos.size();
-    h.celda = [datos = r.datos, cuentas = r.cuentas, nombres, valores,
+    h.celda = [datos = r.datos, cuentas = r.cuentas, nombres, valores = std::move(cifras.valores),
                grupos = std::move(hechos)](std::size_t fila, std::size_t columna) -> Celda {
         fila = grupos[fila];
-        const GrupoDatos& g = datos->grupos[fila];
-        if (columna == 0)
-            return {g.clave, 0};
-        if (columna == 1)
-            return {g.nombre, 0};
         if (columna == 2)
             return {nombres[qsizetype(fila)], 0};
-        return {{}, valores[columna - 3](cuentas->grupos[fila])};
+        return valores[columna < 2 ? columna : columna - 1](datos->grupos[fila],
+                                                            cuentas->grupos[fila]);
     };
     return h;
 }

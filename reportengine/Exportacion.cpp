@@ -1,6 +1,6 @@
 #include "reportengine/Exportacion.h"
 
-#include <QDate>
+#include <algorithm>
 
 namespace motor {
 
@@ -15,13 +15,10 @@ struct Fuente {
 Celda Valor(const TablaDatos& t, const Fuente& f, std::size_t fila) {
     if (f.indice < 0)
         return {};
-    const ColumnaDatos& c = t.columnas[std::size_t(f.indice)];
-    if (c.numerica)
-        return f.tipo == TipoCelda::Numero ? Celda{{}, c.numeros[fila]}
-                                           : Celda{QString::number(c.numeros[fila]), 0};
+    const ColumnaDatos& c = t[f.indice];
     if (f.tipo == TipoCelda::Numero)
-        return {{}, c.textos[fila].toDouble()};
-    return {c.textos[fila], 0};
+        return {{}, c.numerica() ? c.Numero(fila) : c.Texto(fila).toDouble()};
+    return {c.Texto(fila), 0};
 }
 
 Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno& d) {
@@ -30,29 +27,27 @@ Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno&
     h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
                   {QStringLiteral("Nombre"), TipoCelda::Texto}};
     std::vector<Fuente> fuentes;
-    for (const ColumnaDiseno& c : d.columnas) {
-        const int i = datos->tabla.Indice(c.campo);
+    for (std::size_t k = 0; k < d.columnas.size(); ++k) {
+        const ColumnaDiseno& c = d.columnas[k];
         TipoCelda tipo = TipoCelda::Texto;
         if (c.formato == FormatoCampo::Importe)
             tipo = TipoCelda::Numero;
         else if (c.formato == FormatoCampo::Fecha)
             tipo = TipoCelda::Fecha;
         h.columnas.push_back({c.titulo, tipo});
-        fuentes.push_back({i, tipo});
-    }
-    // The group of each printed row.
-    auto grupos = std::make_shared<std::vector<std::size_t>>(datos->orden.size());
-    for (std::size_t g = 0; g < datos->grupos.size(); ++g) {
-        for (std::size_t i = datos->grupos[g].desde; i < datos->grupos[g].hasta; ++i)
-            (*grupos)[i] = g;
+        fuentes.push_back({datos->lugares.columnas[k], tipo});
     }
     h.filas = datos->orden.size();
-    h.celda = [datos, grupos, fuentes](std::size_t fila, std::size_t columna) -> Celda {
-        const GrupoDatos& g = datos->grupos[(*grupos)[fila]];
-        if (columna == 0)
-            return {g.clave, 0};
-        if (columna == 1)
-            return {g.nombre, 0};
+    h.celda = [datos, fuentes](std::size_t fila, std::size_t columna) -> Celda {
+        if (columna < 2) {
+            // The group of a printed row: the last that starts at or before it.
+            const auto g = std::upper_bound(datos->grupos.begin(), datos->grupos.end(), fila,
+                                            [](std::size_t f, const GrupoDatos& grupo) {
+                                                return f < grupo.desde;
+                                            }) -
+                           1;
+            return {columna == 0 ? g->clave : g->nombre, 0};
+        }
         return Valor(datos->tabla, fuentes[columna - 2], datos->orden[fila]);
     };
     return h;
@@ -62,9 +57,19 @@ Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno&
 
 ColumnasDeCuenta ColumnasDeCuentas(const Diseno& d, const Cuentas& cuentas) {
     ColumnasDeCuenta c;
+    c.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
+                  {QStringLiteral("Nombre"), TipoCelda::Texto}};
+    c.valores = {[](const GrupoDatos& g, const CuentaGrupo&) {
+                     return Celda{g.clave, 0};
+                 },
+                 [](const GrupoDatos& g, const CuentaGrupo&) {
+                     return Celda{g.nombre, 0};
+                 }};
     const auto agrega = [&c](const QString& titulo, std::function<double(const CuentaGrupo&)> f) {
         c.columnas.push_back({titulo, TipoCelda::Numero});
-        c.valores.push_back(std::move(f));
+        c.valores.push_back([f = std::move(f)](const GrupoDatos&, const CuentaGrupo& g) {
+            return Celda{{}, f(g)};
+        });
     };
     if (cuentas.haySaldoInicial)
         agrega(d.etiquetaSaldoInicial, [](const CuentaGrupo& g) { return g.saldoInicial; });
@@ -87,19 +92,12 @@ Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos,
              const std::shared_ptr<const Cuentas>& cuentas, const Diseno& d) {
     Hoja h;
     h.nombre = QStringLiteral("Resumen");
-    h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
-                  {QStringLiteral("Nombre"), TipoCelda::Texto}};
     ColumnasDeCuenta cifras = ColumnasDeCuentas(d, *cuentas);
-    h.columnas.insert(h.columnas.end(), cifras.columnas.begin(), cifras.columnas.end());
-    auto valores = std::move(cifras.valores);
+    h.columnas = std::move(cifras.columnas);
     h.filas = datos->grupos.size();
-    h.celda = [datos, cuentas, valores](std::size_t fila, std::size_t columna) -> Celda {
-        const GrupoDatos& g = datos->grupos[fila];
-        if (columna == 0)
-            return {g.clave, 0};
-        if (columna == 1)
-            return {g.nombre, 0};
-        return {{}, valores[columna - 2](cuentas->grupos[fila])};
+    h.celda = [datos, cuentas, valores = std::move(cifras.valores)](std::size_t fila,
+                                                                    std::size_t columna) {
+        return valores[columna](datos->grupos[fila], cuentas->grupos[fila]);
     };
     return h;
 }
@@ -109,12 +107,6 @@ Hoja Resumen(const std::shared_ptr<const DatosReporte>& datos,
 std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
                         std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno) {
     return {Movimientos(datos, diseno), Resumen(datos, cuentas, diseno)};
-}
-
-std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno& diseno) {
-    auto cuentas =
-        std::make_shared<const Cuentas>(CalculaCuentas(*datos, diseno, QDate::currentDate()));
-    return Hojas(std::move(datos), std::move(cuentas), diseno);
 }
 
 } // namespace motor

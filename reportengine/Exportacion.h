@@ -34,11 +34,12 @@ struct Hoja {
     std::function<Celda(std::size_t fila, std::size_t columna)> celda;
 };
 
-// A group's figures as sheet columns, as the pages print them: opening balance, the layout's
-// totals, closing balance and its ageing buckets. valores[i] gives column i of a group.
+// A group as sheet columns, as the pages print it: its code and name, then its figures:
+// opening balance, the layout's totals, closing balance and its ageing buckets. valores[i]
+// gives column i of a group. The "Resumen" sheet and the statements' index are made of these.
 struct ColumnasDeCuenta {
     std::vector<ColumnaHoja> columnas;
-    std::vector<std::function<double(const CuentaGrupo&)>> valores;
+    std::vector<std::function<Celda(const GrupoDatos&, const CuentaGrupo&)>> valores;
 };
 ColumnasDeCuenta ColumnasDeCuentas(const Diseno& diseno, const Cuentas& cuentas);
 
@@ -48,8 +49,6 @@ ColumnasDeCuenta ColumnasDeCuentas(const Diseno& diseno, const Cuentas& cuentas)
 // buckets as printed, so that they add up to it).
 std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos,
                         std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno);
-// The same, the balances aged as of today.
-std::vector<Hoja> Hojas(std::shared_ptr<const DatosReporte> datos, const Diseno& diseno);
 
 // Writes the sheets as an .xlsx workbook: headings frozen and filtered, numbers with two
 // decimals, dates as dates. Rows go out as they are made, so memory does not grow with them. A

@@ -264,12 +264,9 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
     // is read row by row, each value whole.
     bool porFila = false;
     for (std::size_t i = 0; i < columnas.size(); ++i) {
-        ColumnaDatos c;
-        c.nombre = columnas[i].nombre;
-        c.numerica = columnas[i].numerica;
-        tabla.columnas.push_back(std::move(c));
+        tabla.columnas.emplace_back(columnas[i].nombre, columnas[i].tipo);
         Enlace& e = enlaces[i];
-        e.numerica = columnas[i].numerica;
+        e.numerica = columnas[i].tipo == TipoDato::Numero;
         if (e.numerica)
             continue;
         SQLULEN tamano = 0;
@@ -289,9 +286,9 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
                 ColumnaDatos& c = tabla.columnas[i];
                 const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
                 if (enlaces[i].numerica)
-                    c.numeros.push_back(NumeroDe(h, n));
+                    c.Agrega(NumeroDe(h, n));
                 else
-                    c.textos.push_back(TextoDe(h, n));
+                    c.Agrega(TextoDe(h, n));
             }
             ++tabla.filas;
         }
@@ -326,16 +323,15 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
             for (SQLULEN f = 0; f < leidas; ++f) {
                 const SQLLEN ind = e.indicadores[f];
                 if (e.numerica) {
-                    c.numeros.push_back(ind == SQL_NULL_DATA ? 0.0 : e.numeros[f]);
+                    c.Agrega(ind == SQL_NULL_DATA ? 0.0 : e.numeros[f]);
                     continue;
                 }
                 if (ind == SQL_NULL_DATA) {
-                    c.textos.emplace_back();
+                    c.Agrega(QStringView());
                     continue;
                 }
                 const char16_t* texto = e.textos.data() + std::size_t(e.caracteres) * f;
-                c.textos.push_back(
-                    QString::fromUtf16(texto, qsizetype(Largo(texto, std::size_t(e.caracteres)))));
+                c.Agrega(QStringView(texto, qsizetype(Largo(texto, std::size_t(e.caracteres)))));
             }
         }
         tabla.filas += leidas;
@@ -407,18 +403,6 @@ QHash<QString, QString> ConexionOdbc::Busca(const QString& ubicacion, const QStr
         }
     }
     return valores;
-}
-
-int TablaDatos::Indice(const QString& nombre) const {
-    for (std::size_t i = 0; i < columnas.size(); ++i) {
-        if (columnas[i].nombre == nombre)
-            return int(i);
-    }
-    for (std::size_t i = 0; i < columnas.size(); ++i) {
-        if (columnas[i].nombre.compare(nombre, Qt::CaseInsensitive) == 0)
-            return int(i);
-    }
-    return -1;
 }
 
 } // namespace motor

@@ -45,6 +45,9 @@ struct Diseno {
     QString etiquetaSaldoInicial;
     QString campoSaldoFinal; // the group's last row gives its closing balance
     QString etiquetaSaldoFinal;
+    // The amount column whose positive values are sales: the closing balance is aged by them.
+    // "" for none: the whole balance then counts as coming from before the period.
+    QString campoVentas;
     std::vector<ColumnaDiseno> columnas;
     bool operator==(const Diseno&) const = default;
 };

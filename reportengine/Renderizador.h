@@ -9,19 +9,16 @@
 #include <cstddef>
 #include <functional>
 #include <limits>
+#include <memory>
 
 namespace motor {
 
 // Called now and then while laying out: rows done, rows in all, pages so far.
 using Avance = std::function<void(std::size_t hechas, std::size_t total, std::size_t paginas)>;
 
-// Lays the rows out into finished pages: title, printed date, the request the report answers
-// (solicitud, "Del 01/11/2026 al 30/11/2026 · Todos los clientes"; no line when empty) and
-// "Página x de y" on every page, the column headings repeated on every page, a band per group with
-// its opening balance, its rows (never split), its totals and closing balance, then the grand
-// total.
-Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const QDateTime& impreso,
-                    const Avance& avance = {}, const QString& solicitud = {});
+// Called once while laying out, as soon as the first page is laid out: a document of that page
+// alone, without its page number, which is not known yet.
+using PrimeraPagina = std::function<void(std::shared_ptr<const Documento> primera)>;
 
 // What a document other than the whole report changes: a statement is one group's pages.
 struct Encargo {
@@ -35,8 +32,15 @@ struct Encargo {
     bool antiguedad = false; // the box "Antigüedad del saldo" under each closing balance
 };
 
-// The same with the numbers already summed (as CalculaCuentas gives them for these rows).
-Documento Renderiza(const DatosReporte& datos, const Diseno& diseno, const Cuentas& cuentas,
-                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance = {});
+// Lays the rows out into finished pages: title, printed date, the encargo's subtitle (no line
+// when empty) and "Página x de y" on every page, the column headings repeated on every page, a
+// band per group with its opening balance, its rows (never split), its totals and closing
+// balance, then the grand total. The numbers come summed (as CalculaCuentas gives them).
+// The pages are made when drawn: this only goes once through the rows to find where each page
+// starts, and the document keeps the rows and the numbers for that.
+Documento Renderiza(std::shared_ptr<const DatosReporte> datos,
+                    std::shared_ptr<const Cuentas> cuentas, const Diseno& diseno,
+                    const QDateTime& impreso, const Encargo& encargo, const Avance& avance = {},
+                    const PrimeraPagina& primera = {});
 
 } // namespace motor

@@ -1,18 +1,66 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QString>
+#include <QStringView>
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace motor {
 
-// Rows read from one table, column by column: a column holds texts or numbers.
-struct ColumnaDatos {
-    QString nombre;
-    bool numerica = false;
-    std::vector<QString> textos;
-    std::vector<double> numeros;
+// What a column holds, as the layout uses it. A text column of dates or times is kept as
+// numbers while every value reads back as the very same text; any other value turns it into a
+// plain text column, so the paper always shows exactly what the table holds.
+enum class TipoDato : std::uint8_t { Texto, Numero, Fecha, Hora };
+
+// Rows read from one table, column by column, in little room: numbers as doubles; dates
+// ("2024-01-31") and times ("09:30:00") as numbers; a column of few distinct texts (the kind
+// of movement, the customer) as small codes into its values; any other texts as UTF-8 bytes in
+// one block with the end of each.
+class ColumnaDatos {
+public:
+    explicit ColumnaDatos(QString nombre, TipoDato tipo = TipoDato::Texto);
+
+    const QString& nombre() const { return nombre_; }
+    bool numerica() const { return numerica_; }
+    std::size_t filas() const;
+
+    void Agrega(double numero); // a number column
+    void Agrega(QStringView texto);
+
+    double Numero(std::size_t fila) const { return numeros_[fila]; }
+    QString Texto(std::size_t fila) const;
+    // The day the first ten letters of a text name ("2024-01-31 ..."); invalid when none.
+    QDate Dia(std::size_t fila) const;
+
+    // Equal texts have equal marks and different texts different ones, when the column keeps
+    // its texts as numbers or codes (HayMarcas); a column of free texts has none.
+    bool HayMarcas() const { return forma_ != Forma::Bloque; }
+    std::int64_t Marca(std::size_t fila) const;
+
+    // Bytes held, roughly.
+    std::size_t Bytes() const;
+
+private:
+    enum class Forma : std::uint8_t { Dias, Segundos, Codigos, Bloque };
+    void ACodigos();
+    void ABloque();
+    void AgregaCodigo(const QString& texto);
+    void AgregaBloque(QStringView texto);
+
+    QString nombre_;
+    bool numerica_ = false;
+    Forma forma_ = Forma::Codigos;
+    std::vector<double> numeros_;
+    std::vector<std::int32_t> enteros_;    // Dias, Segundos
+    std::vector<std::uint16_t> codigos_;   // Codigos
+    std::vector<QString> valores_;         // Codigos: the distinct texts
+    QHash<QString, std::uint16_t> indice_; // Codigos: text -> code
+    std::string bytes_;                    // Bloque
+    std::vector<std::uint32_t> finales_;   // Bloque: where each row's bytes end
 };
 
 struct TablaDatos {
@@ -21,12 +69,13 @@ struct TablaDatos {
 
     // The column of that name (exact match, then ignoring case), or -1.
     int Indice(const QString& nombre) const;
+    const ColumnaDatos& operator[](int i) const { return columnas[std::size_t(i)]; }
 };
 
 // What a column must be read as.
 struct ColumnaPedida {
     QString nombre;
-    bool numerica = false;
+    TipoDato tipo = TipoDato::Texto;
 };
 
 // How the database compares one value of a column: values it takes as equal (say "C001",

@@ -145,6 +145,9 @@ bool LeeLinea(Diseno& d, QStringList& vistas, int linea, const QString& clave,
         cuenta(2, 2);
         d.campoSaldoFinal = partes[0];
         d.etiquetaSaldoFinal = partes[1];
+    } else if (clave == QLatin1String("ventas")) {
+        cuenta(1, 1);
+        d.campoVentas = partes[0];
     } else if (clave == QLatin1String("columna")) {
         cuenta(5, 7);
         ColumnaDiseno c;
@@ -229,6 +232,8 @@ void ValidaDiseno(const Diseno& d, int tablas) {
         campo(d.campoSaldoFinal, "saldo-final");
         texto(d.etiquetaSaldoFinal, "saldo-final", false);
     }
+    if (!d.campoVentas.isEmpty())
+        campo(d.campoVentas, "ventas");
     if (d.columnas.empty() || d.columnas.size() > 20)
         throw Danada(QStringLiteral("el reporte lleva de 1 a 20 columnas"));
     for (const ColumnaDiseno& c : d.columnas) {
@@ -260,6 +265,8 @@ QString EscribeDiseno(const Diseno& d) {
                  .arg(d.campoSaldoInicial, d.etiquetaSaldoInicial);
     if (!d.campoSaldoFinal.isEmpty())
         l << QStringLiteral("saldo-final: %1 | %2").arg(d.campoSaldoFinal, d.etiquetaSaldoFinal);
+    if (!d.campoVentas.isEmpty())
+        l << QStringLiteral("ventas: ") + d.campoVentas;
     for (const ColumnaDiseno& c : d.columnas) {
         QString linea =
             QStringLiteral("columna: %1 | %2 | %3 | %4 | %5")

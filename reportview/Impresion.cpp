@@ -46,11 +46,12 @@ std::vector<int> PaginasPedidas(const QPrinter& impresora, int paginas, int actu
 }
 
 void Imprime(const Documento& d, QPrinter& impresora, int paginaActual) {
-    const std::vector<int> pedidas = PaginasPedidas(impresora, int(d.paginas.size()), paginaActual);
+    const std::vector<int> pedidas =
+        PaginasPedidas(impresora, int(d.NumeroPaginas()), paginaActual);
     if (pedidas.empty())
         throw ErrorMotor(errores::ErrorSalida,
                          QStringLiteral("Las páginas pedidas no están en el reporte, que tiene %1.")
-                             .arg(d.paginas.size()));
+                             .arg(d.NumeroPaginas()));
     // Most printers (CUPS) make the copies themselves; printing them here too would double them.
     const int copias = impresora.supportsMultipleCopies() ? 1 : std::max(1, impresora.copyCount());
     std::vector<int> hojas;
@@ -92,7 +93,8 @@ void Imprime(const Documento& d, QPrinter& impresora, int paginaActual) {
             impresora.newPage();
         pintor.save();
         pintor.translate(origen);
-        PintaPagina(pintor, d.paginas[std::size_t(hojas[i])], escala * puntoAPixel);
+        // Each page is made, printed and dropped.
+        PintaPagina(pintor, d.HazPagina(std::size_t(hojas[i])), escala * puntoAPixel);
         pintor.restore();
     }
     pintor.end();

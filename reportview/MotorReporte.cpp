@@ -1,13 +1,8 @@
 #include "reportview/MotorReporte.h"
 
-#include "reportengine/Cuentas.h"
-#include "reportengine/DatosReporte.h"
+#include "reportengine/Ejecucion.h"
 #include "reportengine/ErroresMotor.h"
-#include "reportengine/EstadosCuenta.h"
-#include "reportengine/Exportacion.h"
 #include "reportengine/FormatoPlantilla.h"
-#include "reportengine/OdbcMotor.h"
-#include "reportengine/Renderizador.h"
 #include "reportengine/Salida.h"
 #include "reportview/Impresion.h"
 #include "reportview/VistaPrevia.h"
@@ -44,7 +39,7 @@ VistaPrevia* MotorReporte::ultimaVista() const {
 void MotorReporte::Propiedad(int id, const QVariant& valor) {
     if (id == propiedad::Destino) {
         const int destino = Entero(valor, id);
-        if (destino < 0 || destino > 2)
+        if (destino < int(Destino::Pantalla) || destino > int(Destino::Pdf))
             throw ErrorMotor(errores::ValorNoValido,
                              QStringLiteral("El destino %1 del reporte no existe; es 0 pantalla, "
                                             "1 impresora o 2 PDF.")
@@ -71,82 +66,42 @@ void MotorReporte::PropiedadIndexada(int id, int indice, const QVariant& valor) 
     propiedades_.insert(id * 1000 + indice, valor);
 }
 
-DatosReporte MotorReporte::Lee(const Plantilla& plantilla) const {
-    const int tablas = int(plantilla.tablas.size());
-    if (!ubicaciones_.empty() && ubicaciones_.rbegin()->first >= tablas)
-        throw ErrorMotor(errores::UbicacionFueraDeRango,
-                         QStringLiteral("Se indicó la ubicación de la tabla %1 y el reporte tiene "
-                                        "%2 tablas.")
-                             .arg(ubicaciones_.rbegin()->first)
-                             .arg(tablas));
-    const QString texto = propiedades_.value(propiedad::Conexion).toString();
-    // One connection per data source: the tables of a report usually share it.
-    std::map<QString, std::unique_ptr<ConexionOdbc>> conexiones;
-    auto ubicacion = [&](int i) {
-        const auto u = ubicaciones_.find(i);
-        if (u == ubicaciones_.end() || u->second.isEmpty())
-            throw ErrorMotor(errores::SinUbicacion,
-                             QStringLiteral("La tabla %1 (%2) del reporte no recibió su ubicación.")
-                                 .arg(i)
-                                 .arg(plantilla.tablas[std::size_t(i)].nombre));
-        return u->second;
-    };
-    auto fuente = [&](int i) -> FuenteDatos& {
-        const QString cadena = CadenaConexion(plantilla.tablas[std::size_t(i)].fuente, texto);
-        auto& cn = conexiones[cadena];
-        if (!cn)
-            cn = std::make_unique<ConexionOdbc>(cadena);
-        return *cn;
-    };
-    for (int i = 0; i < tablas; ++i)
-        ubicacion(i);
-    const Diseno& d = plantilla.diseno;
-    const QString filas = ubicacion(0);
-    FuenteDatos& datos = fuente(0);
-    TablaDatos tabla = datos.Lee(filas, ColumnasPedidas(d));
-    Clasificaciones clases;
-    for (const QString& campo : CamposClasificados(d))
-        clases.insert(campo, datos.Clasifica(filas, campo));
-    DatosReporte r = OrdenaYAgrupa(std::move(tabla), d, clases);
-    if (d.tablaNombres >= 0)
-        PonNombres(r, fuente(d.tablaNombres)
-                          .Busca(ubicacion(d.tablaNombres), d.campoClave, d.campoNombre,
-                                 ClavesDeGrupos(r)));
-    return r;
-}
-
 void MotorReporte::Ejecuta() {
-    const int destino = propiedades_.value(propiedad::Destino, 0).toInt();
+    const auto destino = Destino(propiedades_.value(propiedad::Destino, 0).toInt());
     const Plantilla plantilla =
         LeeArchivoPlantilla(propiedades_.value(propiedad::ArchivoReporte).toString());
     const Diseno& d = plantilla.diseno;
     const QString solicitud = haySolicitud_ ? DescribeSolicitud(solicitud_) : QString();
-    if (destino == 0) {
+    if (destino == Destino::Pantalla) {
         // The window opens at once and tells how far a long report got.
         vista_ = std::make_unique<VistaPrevia>(d.titulo, solicitud);
         vista_->show();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     try {
-        auto datos = std::make_shared<const DatosReporte>(Lee(plantilla));
+        Corrida corrida;
+        corrida.conexion = propiedades_.value(propiedad::Conexion).toString();
+        corrida.ubicaciones = ubicaciones_;
+        if (haySolicitud_)
+            corrida.solicitud = solicitud_;
         Avance avance;
-        if (destino == 0) {
+        PrimeraPagina primera;
+        if (destino == Destino::Pantalla) {
+            primera = [vista = vista_.get()](std::shared_ptr<const Documento> pagina) {
+                vista->MuestraPrimera(std::move(pagina));
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            };
             avance = [vista = vista_.get()](std::size_t hechas, std::size_t total,
                                             std::size_t paginas) {
                 vista->Avanza(paginas, hechas, total);
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             };
         }
-        // Totals, balances and their ageing once, for the pages, the workbook and statements.
-        auto cuentas = std::make_shared<const Cuentas>(
-            CalculaCuentas(*datos, d, DiaDeAntiguedad(solicitud_.hasta)));
-        Encargo encargo;
-        encargo.subtitulo = solicitud;
-        documento_ = std::make_shared<const Documento>(
-            Renderiza(*datos, d, *cuentas, QDateTime::currentDateTime(), encargo, avance));
-        if (destino == 2) {
+        ReporteListo reporte = EjecutaReporte(plantilla, corrida, avance, primera);
+        documento_ = std::make_shared<const Documento>(reporte.documento);
+        if (destino == Destino::Pdf) {
             EscribePdf(*documento_, propiedades_.value(propiedad::ArchivoPdf).toString());
-        } else if (destino == 1) {
+        } else if (destino == Destino::Impresora) {
             const QString nombre = propiedades_.value(propiedad::Impresora).toString();
             const QPrinterInfo info = nombre.isEmpty() ? QPrinterInfo::defaultPrinter()
                                                        : QPrinterInfo::printerInfo(nombre);
@@ -159,8 +114,7 @@ void MotorReporte::Ejecuta() {
             PreparaImpresora(*documento_, impresora);
             Imprime(*documento_, impresora);
         } else {
-            vista_->Muestra(documento_, Hojas(datos, cuentas, d),
-                            ReporteHecho{datos, cuentas, d, solicitud_});
+            vista_->Muestra(documento_, std::move(reporte.hojas), reporte.Hecho());
             // The demo and the tests take the previewed pages as a PDF without a file dialog.
             const QString ruta = qEnvironmentVariable("QUILTARO_VISTA_PDF");
             if (!ruta.isEmpty())
@@ -168,7 +122,7 @@ void MotorReporte::Ejecuta() {
         }
     } catch (...) {
         // No half-made preview stays open after a failure.
-        if (destino == 0 && vista_ && !vista_->lista())
+        if (destino == Destino::Pantalla && vista_ && !vista_->lista())
             vista_.reset();
         throw;
     }

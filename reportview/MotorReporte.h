@@ -16,9 +16,10 @@ namespace motor {
 
 class VistaPrevia;
 
-// The report control: keeps what the runner sets and, on 17 = 1, reads the template, reads its
-// tables over ODBC, lays the pages out and sends them to the chosen destination. To the screen,
-// QUILTARO_VISTA_PDF=<path> in the environment also saves the previewed pages there (FORMAT.md).
+// The report control: keeps what the runner sets and, on 17 = 1, reads the template, runs the
+// engine's core on it (EjecutaReporte) and sends the pages to the chosen destination. To the
+// screen, QUILTARO_VISTA_PDF=<path> in the environment also saves the previewed pages there
+// (FORMAT.md).
 class MotorReporte : public ControlReporte {
 public:
     MotorReporte();
@@ -45,8 +46,6 @@ public:
 
 private:
     void Ejecuta();
-    // Reads table 0 and asks the database how it orders and groups it; names from their table.
-    DatosReporte Lee(const Plantilla& plantilla) const;
 
     QHash<int, QVariant> propiedades_;
     std::map<int, QString> ubicaciones_;

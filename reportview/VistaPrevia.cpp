@@ -53,8 +53,9 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.fillRect(rect(), Qt::white);
-        if (d_ && pagina_ >= 0 && pagina_ < int(d_->paginas.size()))
-            PintaPagina(p, d_->paginas[std::size_t(pagina_)], escala_);
+        // Only the page on screen is made, each time it is drawn.
+        if (d_ && pagina_ >= 0 && pagina_ < int(d_->NumeroPaginas()))
+            PintaPagina(p, d_->HazPagina(std::size_t(pagina_)), escala_);
     }
 
 private:
@@ -122,6 +123,7 @@ VistaPrevia::VistaPrevia(const QString& titulo, const QString& solicitud, QWidge
     grande(QStringLiteral("Es&tados de cuenta…"),
            QStringLiteral("Un PDF con el estado de cuenta de cada cliente, en una carpeta"),
            [this] { PreguntaEstados(); });
+    estados_ = botones_.back();
     barra->addStretch();
 
     area_ = new QScrollArea(this);
@@ -185,10 +187,15 @@ void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vecto
     for (QAbstractButton* b : botones_)
         b->setEnabled(true);
     // Statements need the report's rows; a preview shown without them has none to make.
-    botones_.back()->setEnabled(reporte_.datos && reporte_.cuentas &&
-                                !reporte_.datos->grupos.empty());
+    estados_->setEnabled(reporte_.datos && reporte_.cuentas && !reporte_.datos->grupos.empty());
+    primera_.reset();
     indicador_->setToolTip(QString());
     pagina_ = 0;
+    Actualiza();
+}
+
+void VistaPrevia::MuestraPrimera(std::shared_ptr<const Documento> primera) {
+    primera_ = std::move(primera);
     Actualiza();
 }
 
@@ -232,30 +239,51 @@ void VistaPrevia::showEvent(QShowEvent* evento) {
 }
 
 void VistaPrevia::Actualiza() {
-    if (!documento_)
+    const Documento* d = documento_ ? documento_.get() : primera_.get();
+    if (!d)
         return;
     const double puntoAPixel = logicalDpiX() / 72.0; // screen pixels per point at 100 %
     if (ajustada_) {
         // The whole width of the page, with room for the vertical scroll bar.
         const int margen = area_->verticalScrollBar()->sizeHint().width() + 2 * area_->frameWidth();
         const double util = std::max(100, area_->width() - margen);
-        zoom_ =
-            std::clamp(util / (documento_->tamano.width() * puntoAPixel), ZoomMinimo, ZoomMaximo);
+        zoom_ = std::clamp(util / (d->tamano.width() * puntoAPixel), ZoomMinimo, ZoomMaximo);
     }
-    hoja_->Muestra(documento_.get(), pagina_, zoom_ * puntoAPixel);
+    hoja_->Muestra(d, documento_ ? pagina_ : 0, zoom_ * puntoAPixel);
+    // The count still grows while laying out.
+    if (!documento_)
+        return;
     indicador_->setText(QStringLiteral("Página %1 de %2  (%3 %)")
                             .arg(pagina_ + 1)
                             .arg(paginas())
                             .arg(int(zoom_ * 100 + 0.5)));
 }
 
-void VistaPrevia::GuardaPdf(const QString& ruta) {
+void VistaPrevia::GuardaPdf(const QString& ruta, const AvanceSalida& avance) {
     if (documento_)
-        EscribePdf(*documento_, ruta);
+        EscribePdf(*documento_, ruta, avance);
 }
 
-void VistaPrevia::ExportaXlsx(const QString& ruta) {
-    EscribeXlsx(hojas_, ruta);
+void VistaPrevia::ExportaXlsx(const QString& ruta, const AvanceSalida& avance) {
+    EscribeXlsx(hojas_, ruta, avance);
+}
+
+void VistaPrevia::ConProgreso(const QString& titulo,
+                              const std::function<void(const AvanceSalida&)>& accion) {
+    QProgressDialog progreso(titulo + QStringLiteral("…"), QStringLiteral("Cancelar"), 0, 100,
+                             this);
+    progreso.setWindowTitle(titulo);
+    progreso.setWindowModality(Qt::WindowModal);
+    // A short write ends before the dialog would show.
+    progreso.setMinimumDuration(1000);
+    progreso.setAutoClose(false);
+    progreso.setAutoReset(false);
+    progreso.setValue(0);
+    accion([&](std::size_t hechas, std::size_t total) {
+        progreso.setValue(total > 0 ? int(hechas * 100 / total) : 100);
+        QCoreApplication::processEvents();
+        return !progreso.wasCanceled();
+    });
 }
 
 void VistaPrevia::ExportaCsv(const QString& ruta) {
@@ -274,7 +302,10 @@ void VistaPrevia::Intenta(const std::function<void()>& accion) {
     try {
         accion();
     } catch (...) {
-        QMessageBox::critical(this, windowTitle(), comun::ErrorEnCurso().texto());
+        const comun::Error e = comun::ErrorEnCurso();
+        // Cancelled by the user, who knows; the older file stayed as it was.
+        if (e.numero() != errores::Cancelado)
+            QMessageBox::critical(this, windowTitle(), e.texto());
     }
 }
 
@@ -282,14 +313,20 @@ void VistaPrevia::PreguntaPdf() {
     const QString ruta = PreguntaRuta(QStringLiteral("Guardar PDF"), QStringLiteral(".pdf"),
                                       QStringLiteral("PDF (*.pdf)"));
     if (!ruta.isEmpty())
-        Intenta([&] { GuardaPdf(ruta); });
+        Intenta([&] {
+            ConProgreso(QStringLiteral("Guardar PDF"),
+                        [&](const AvanceSalida& avance) { GuardaPdf(ruta, avance); });
+        });
 }
 
 void VistaPrevia::PreguntaXlsx() {
     const QString ruta = PreguntaRuta(QStringLiteral("Exportar Excel"), QStringLiteral(".xlsx"),
                                       QStringLiteral("Libro de Excel (*.xlsx)"));
     if (!ruta.isEmpty())
-        Intenta([&] { ExportaXlsx(ruta); });
+        Intenta([&] {
+            ConProgreso(QStringLiteral("Exportar Excel"),
+                        [&](const AvanceSalida& avance) { ExportaXlsx(ruta, avance); });
+        });
 }
 
 void VistaPrevia::PreguntaCsv() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportengine/Avance.h"
 #include "reportengine/EstadosCuenta.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/Paginas.h"
@@ -34,12 +35,14 @@ public:
 
     // While laying out: pages made so far, rows done and rows in all.
     void Avanza(std::size_t paginas, std::size_t hechas, std::size_t total);
+    // While laying out: the first page, shown until Muestra gives them all.
+    void MuestraPrimera(std::shared_ptr<const Documento> primera);
     void Muestra(std::shared_ptr<const Documento> documento, std::vector<Hoja> hojas,
                  ReporteHecho reporte = {});
 
     bool lista() const { return documento_ != nullptr; }
     int pagina() const { return pagina_; }
-    int paginas() const { return documento_ ? int(documento_->paginas.size()) : 0; }
+    int paginas() const { return documento_ ? int(documento_->NumeroPaginas()) : 0; }
     double zoom() const { return zoom_; }
     bool ajustada() const { return ajustada_; }
     QString indicador() const;
@@ -49,9 +52,10 @@ public:
     void Aleja();
     void AjustaAlAncho();
 
-    // Write the pages or the rows; fail with ErrorMotor ErrorSalida.
-    void GuardaPdf(const QString& ruta);
-    void ExportaXlsx(const QString& ruta);
+    // Write the pages or the rows; fail with ErrorMotor ErrorSalida, or Cancelado when avance
+    // stops them (the older file stays as it was).
+    void GuardaPdf(const QString& ruta, const AvanceSalida& avance = {});
+    void ExportaXlsx(const QString& ruta, const AvanceSalida& avance = {});
     void ExportaCsv(const QString& ruta);
     // Every customer's statement in the folder, with a progress dialog that can cancel (the
     // statements finished stay). Returns how many were written; fails with ErrorSalida.
@@ -70,11 +74,14 @@ private:
     // A save dialog with that title; "" when the user cancels.
     QString PreguntaRuta(const QString& titulo, const QString& extension, const QString& filtro);
     void Intenta(const std::function<void()>& accion);
+    // Runs a long write with a progress dialog that can cancel it.
+    void ConProgreso(const QString& titulo, const std::function<void(const AvanceSalida&)>& accion);
     void Actualiza();
     void Atajo(const QKeySequence& teclas, const std::function<void()>& accion);
 
     QString titulo_;
     std::shared_ptr<const Documento> documento_;
+    std::shared_ptr<const Documento> primera_; // while laying out
     std::vector<Hoja> hojas_;
     ReporteHecho reporte_;
     int pagina_ = 0;
@@ -84,6 +91,7 @@ private:
     QScrollArea* area_ = nullptr;
     QLabel* indicador_ = nullptr;
     std::vector<QAbstractButton*> botones_;
+    QAbstractButton* estados_ = nullptr; // the statements need the report's rows
 };
 
 } // namespace motor

@@ -148,7 +148,7 @@ protected:
                 ventana.cmdImprimir->click();
                 hoja = motor && motor->ultimaVista() &&
                        QTest::qWaitForWindowExposed(motor->ultimaVista()) &&
-                       !motor->ultimoDocumento().paginas.empty();
+                       motor->ultimoDocumento().NumeroPaginas() > 0;
                 ventana.close();
             }
         }

@@ -20,14 +20,14 @@ namespace {
 motor::TablaDatos Tabla(const std::vector<std::array<const char*, 3>>& filas) {
     // Cliente, Fecha, Hora as texts; SaldoActual numbered by stored position.
     motor::TablaDatos t;
-    t.columnas = {{"Cliente", false, {}, {}},
-                  {"Fecha", false, {}, {}},
-                  {"Hora", false, {}, {}},
-                  {"SaldoActual", true, {}, {}}};
+    using T = motor::TipoDato;
+    t.columnas = {motor::ColumnaDatos("Cliente"), motor::ColumnaDatos("Fecha", T::Fecha),
+                  motor::ColumnaDatos("Hora", T::Hora),
+                  motor::ColumnaDatos("SaldoActual", T::Numero)};
     for (const auto& f : filas) {
         for (int i = 0; i < 3; ++i)
-            t.columnas[std::size_t(i)].textos.emplace_back(QString::fromUtf8(f[std::size_t(i)]));
-        t.columnas[3].numeros.push_back(double(t.filas));
+            t.columnas[std::size_t(i)].Agrega(QString::fromUtf8(f[std::size_t(i)]));
+        t.columnas[3].Agrega(double(t.filas));
         ++t.filas;
     }
     return t;
@@ -119,6 +119,38 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"A", 1}, {"Z", 1}, {"z", 1}}}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
+// A column keeps every text exactly as read, whatever room it takes it in: dates and times
+// that are not written as the server writes them turn the column into plain texts, and many
+// distinct texts into one block.
+TEST(Datos, CadaTextoSeLeeComoSeGuardo) {
+    using T = motor::TipoDato;
+    const QString muchos = QStringLiteral("muchos");
+    const std::vector<std::pair<T, QStringList>> casos{
+        {T::Fecha, {"2024-01-31", "", "1999-12-01", "0001-01-01"}},
+        {T::Fecha, {"2024-01-31", "0000-00-00", "2024-1-3", "2024-02-30", "", "2024-01-31"}},
+        {T::Fecha, {"2024-01-31 10:00:00", "hoy"}},
+        {T::Hora, {"09:30:00", "", "99:59:59", "00:00:00"}},
+        {T::Hora, {"09:30:00", "838:59:59", "-01:00:00", "10:00:00.5", "9:30:00", "12:60:00"}},
+        {T::Texto, {"Pago", "Remisión", "", "Pago", "Ñ€😀"}},
+        {T::Texto, {muchos}},
+    };
+    for (const auto& [tipo, textos] : casos) {
+        QStringList valores = textos;
+        if (textos == QStringList{muchos}) {
+            valores.clear();
+            for (int i = 0; i < 70000; ++i)
+                valores << QStringLiteral("A %1 ñ").arg(i % 66000);
+        }
+        motor::ColumnaDatos c(QStringLiteral("C"), tipo);
+        for (const QString& v : valores)
+            c.Agrega(v);
+        ASSERT_EQ(c.filas(), std::size_t(valores.size()));
+        for (qsizetype i = 0; i < valores.size(); ++i)
+            ASSERT_EQ(c.Texto(std::size_t(i)), valores[i]) << i;
+        EXPECT_EQ(c.Dia(0), QDate::fromString(valores[0].left(10), Qt::ISODate));
+    }
+}
+
 TEST(Datos, CamposQueLaBaseClasifica) {
     EXPECT_EQ(
         motor::CamposClasificados(Diseno()),
@@ -127,7 +159,8 @@ TEST(Datos, CamposQueLaBaseClasifica) {
 
 TEST(Datos, FaltaLaColumnaDeOrden) {
     motor::TablaDatos t = Tabla({{"A", "2024-01-01", "09:00:00"}});
-    t.columnas[2].nombre = QStringLiteral("Otra");
+    t.columnas[2] = motor::ColumnaDatos(QStringLiteral("Otra"));
+    t.columnas[2].Agrega(QStringLiteral("09:00:00"));
     try {
         motor::OrdenaYAgrupa(t, Diseno(), {});
         FAIL();
@@ -193,9 +226,9 @@ TEST(Odbc, UnServidorCalladoEsErrorEnSuPlazo) {
                                                      QStringLiteral("PORT=%1;").arg(proxy.puerto()),
                                                  std::chrono::seconds(2)));
     const QString tabla = datos.base() + QStringLiteral(".tmpravesta");
-    EXPECT_EQ(cn.Lee(tabla, {{"Cliente", false}}).filas, 0u);
+    EXPECT_EQ(cn.Lee(tabla, {{"Cliente", motor::TipoDato::Texto}}).filas, 0u);
     proxy.Calla();
-    EXPECT_THROW(cn.Lee(tabla, {{"Cliente", false}}), motor::ErrorMotor);
+    EXPECT_THROW(cn.Lee(tabla, {{"Cliente", motor::TipoDato::Texto}}), motor::ErrorMotor);
 }
 
 // Texts beyond ASCII: Ñ (2 bytes in UTF-8), € (3), 😀 (4, two UTF-16 units), each column full.
@@ -269,18 +302,25 @@ TEST(Odbc, TextosAnchosLleganEnteros) {
     motor::ConexionOdbc cn(
         motor::CadenaConexion(QStringLiteral("Trevanto Reportes"), datos.textoConexion()));
     const QString tabla = datos.base() + QStringLiteral(".tmpravesta");
-    const motor::TablaDatos t =
-        cn.Lee(tabla, {{"Cliente", false}, {"Movimiento", false}, {"Folio", false}});
+    using T = motor::TipoDato;
+    const motor::TablaDatos t = cn.Lee(tabla, {{"Cliente", T::Texto},
+                                               {"Movimiento", T::Texto},
+                                               {"Folio", T::Texto},
+                                               {"Fecha", T::Fecha},
+                                               {"Hora", T::Hora}});
     ASSERT_EQ(t.filas, std::size_t(Anchos.size()));
     for (int i = 0; i < Anchos.size(); ++i) {
-        EXPECT_EQ(t.columnas[0].textos[std::size_t(i)], Anchos[i]);
-        EXPECT_EQ(t.columnas[1].textos[std::size_t(i)], QStringLiteral("Devolución€😀"));
-        EXPECT_EQ(t.columnas[2].textos[std::size_t(i)], Anchos[i].left(8));
+        const auto f = std::size_t(i);
+        EXPECT_EQ(t.columnas[0].Texto(f), Anchos[i]);
+        EXPECT_EQ(t.columnas[1].Texto(f), QStringLiteral("Devolución€😀"));
+        EXPECT_EQ(t.columnas[2].Texto(f), Anchos[i].left(8));
+        EXPECT_EQ(t.columnas[3].Texto(f), QStringLiteral("2024-01-01"));
+        EXPECT_EQ(t.columnas[4].Texto(f), QStringLiteral("10:00:00"));
     }
     const motor::TablaDatos l =
-        cn.Lee(datos.base() + QStringLiteral(".largos"), {{"Texto", false}});
+        cn.Lee(datos.base() + QStringLiteral(".largos"), {{"Texto", T::Texto}});
     ASSERT_EQ(l.filas, 1u);
-    EXPECT_EQ(l.columnas[0].textos[0], largo);
+    EXPECT_EQ(l.columnas[0].Texto(0), largo);
 
     const motor::Clasificacion clases = cn.Clasifica(tabla, QStringLiteral("Cliente"));
     const std::vector<QString> claves(Anchos.begin(), Anchos.end());

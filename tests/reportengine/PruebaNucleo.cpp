@@ -35,6 +35,7 @@ motor::Diseno Diseno() {
     d.etiquetaSaldoInicial = QStringLiteral("Saldo inicial");
     d.campoSaldoFinal = QStringLiteral("Actual");
     d.etiquetaSaldoFinal = QStringLiteral("Saldo final");
+    d.campoVentas = QStringLiteral("Ventas");
     using F = motor::FormatoCampo;
     using A = motor::Alineacion;
     d.columnas = {{"Fecha", "Fecha", F::Fecha, 10, A::Izquierda, false, false},
@@ -48,18 +49,22 @@ motor::Diseno Diseno() {
 std::shared_ptr<motor::DatosReporte> Datos(const std::vector<Fila>& filas) {
     auto r = std::make_shared<motor::DatosReporte>();
     motor::TablaDatos& t = r->tabla;
-    t.columnas = {{"Cliente", false, {}, {}}, {"Fecha", false, {}, {}},   {"Ventas", true, {}, {}},
-                  {"Pagos", true, {}, {}},    {"Anterior", true, {}, {}}, {"Actual", true, {}, {}}};
+    using T = motor::TipoDato;
+    t.columnas = {motor::ColumnaDatos("Cliente"),
+                  motor::ColumnaDatos("Fecha", T::Fecha),
+                  motor::ColumnaDatos("Ventas", T::Numero),
+                  motor::ColumnaDatos("Pagos", T::Numero),
+                  motor::ColumnaDatos("Anterior", T::Numero),
+                  motor::ColumnaDatos("Actual", T::Numero)};
     for (std::size_t i = 0; i < filas.size(); ++i) {
         const Fila& f = filas[i];
         const bool nuevo = i == 0 || QString::fromUtf8(filas[i - 1].cliente) != f.cliente;
-        t.columnas[0].textos.push_back(QString::fromUtf8(f.cliente));
-        t.columnas[1].textos.push_back(QString::fromUtf8(f.fecha));
-        t.columnas[2].numeros.push_back(f.ventas);
-        t.columnas[3].numeros.push_back(f.pagos);
-        t.columnas[4].numeros.push_back(nuevo ? f.final - f.ventas + f.pagos
-                                              : t.columnas[5].numeros.back());
-        t.columnas[5].numeros.push_back(f.final);
+        t.columnas[0].Agrega(QString::fromUtf8(f.cliente));
+        t.columnas[1].Agrega(QString::fromUtf8(f.fecha));
+        t.columnas[2].Agrega(f.ventas);
+        t.columnas[3].Agrega(f.pagos);
+        t.columnas[4].Agrega(nuevo ? f.final - f.ventas + f.pagos : t.columnas[5].Numero(i - 1));
+        t.columnas[5].Agrega(f.final);
         r->orden.push_back(i);
         if (nuevo)
             r->grupos.push_back({QString::fromUtf8(f.cliente),
@@ -67,6 +72,7 @@ std::shared_ptr<motor::DatosReporte> Datos(const std::vector<Fila>& filas) {
         r->grupos.back().hasta = i + 1;
     }
     t.filas = filas.size();
+    r->lugares = motor::UbicaCampos(t, Diseno());
     return r;
 }
 
@@ -219,79 +225,101 @@ TEST(Nucleo, PaginasDelReporteYDeUnEstado) {
             t << x.texto;
         return t;
     };
-    const motor::Documento reporte = motor::Renderiza(*datos, d, *cuentas, impreso, {});
-    ASSERT_EQ(reporte.paginas.size(), 1u);
-    EXPECT_EQ(textos(reporte.paginas[0]), (QStringList{"Movimientos",
-                                                       "Impreso el 01/12/2026 a las 09:30",
-                                                       "Fecha",
-                                                       "Ventas",
-                                                       "Pagos",
-                                                       "Saldo",
-                                                       "Cliente A1 · A1 SA",
-                                                       "Saldo inicial: 0.00",
-                                                       "02/11/2026",
-                                                       "10.00",
-                                                       "10.00",
-                                                       "03/11/2026",
-                                                       "4.00",
-                                                       "6.00",
-                                                       "Totales de A1 (2 movimientos)",
-                                                       "10.00",
-                                                       "4.00",
-                                                       "6.00",
-                                                       "Saldo final:",
-                                                       "Cliente B2 · B2 SA",
-                                                       "Saldo inicial: 10.00",
-                                                       "01/09/2026",
-                                                       "7.50",
-                                                       "17.50",
-                                                       "Totales de B2 (1 movimiento)",
-                                                       "7.50",
-                                                       "0.00",
-                                                       "17.50",
-                                                       "Saldo final:",
-                                                       "Total general: 2 clientes, 3 movimientos",
-                                                       "17.50",
-                                                       "4.00",
-                                                       "23.50",
-                                                       "Suma de los saldos finales:",
-                                                       "Quiltaro · Movimientos",
-                                                       "Página 1 de 1"}));
+    const motor::Documento reporte = motor::Renderiza(datos, cuentas, d, impreso, {});
+    ASSERT_EQ(reporte.NumeroPaginas(), 1u);
+    EXPECT_EQ(textos(reporte.HazPagina(0)), (QStringList{"Movimientos",
+                                                         "Impreso el 01/12/2026 a las 09:30",
+                                                         "Fecha",
+                                                         "Ventas",
+                                                         "Pagos",
+                                                         "Saldo",
+                                                         "Cliente A1 · A1 SA",
+                                                         "Saldo inicial: 0.00",
+                                                         "02/11/2026",
+                                                         "10.00",
+                                                         "10.00",
+                                                         "03/11/2026",
+                                                         "4.00",
+                                                         "6.00",
+                                                         "Totales de A1 (2 movimientos)",
+                                                         "10.00",
+                                                         "4.00",
+                                                         "6.00",
+                                                         "Saldo final:",
+                                                         "Cliente B2 · B2 SA",
+                                                         "Saldo inicial: 10.00",
+                                                         "01/09/2026",
+                                                         "7.50",
+                                                         "17.50",
+                                                         "Totales de B2 (1 movimiento)",
+                                                         "7.50",
+                                                         "0.00",
+                                                         "17.50",
+                                                         "Saldo final:",
+                                                         "Total general: 2 clientes, 3 movimientos",
+                                                         "17.50",
+                                                         "4.00",
+                                                         "23.50",
+                                                         "Suma de los saldos finales:",
+                                                         "Quiltaro · Movimientos",
+                                                         "Página 1 de 1"}));
 
     const motor::ReporteHecho hecho{datos, cuentas, d, {QDate(2026, 9, 1), QDate(), QString()}};
     const motor::Documento estado = motor::EstadoDeCuenta(hecho, 1, impreso);
-    ASSERT_EQ(estado.paginas.size(), 1u);
+    ASSERT_EQ(estado.NumeroPaginas(), 1u);
     EXPECT_EQ(estado.titulo, QStringLiteral("Estado de cuenta"));
-    EXPECT_EQ(textos(estado.paginas[0]), (QStringList{"Estado de cuenta",
-                                                      "Impreso el 01/12/2026 a las 09:30",
-                                                      "Del 01/09/2026 en adelante",
-                                                      "Fecha",
-                                                      "Ventas",
-                                                      "Pagos",
-                                                      "Saldo",
-                                                      "Cliente B2 · B2 SA",
-                                                      "Saldo inicial: 10.00",
-                                                      "01/09/2026",
-                                                      "7.50",
-                                                      "17.50",
-                                                      "Totales de B2 (1 movimiento)",
-                                                      "7.50",
-                                                      "0.00",
-                                                      "17.50",
-                                                      "Saldo final:",
-                                                      "Antigüedad del saldo",
-                                                      "0 a 30 días",
-                                                      "0.00",
-                                                      "31 a 60 días",
-                                                      "0.00",
-                                                      "61 a 90 días",
-                                                      "7.50",
-                                                      "Más de 90 días",
-                                                      "0.00",
-                                                      "Anterior al periodo",
-                                                      "10.00",
-                                                      "Quiltaro · Estado de cuenta",
-                                                      "Página 1 de 1"}));
+    EXPECT_EQ(textos(estado.HazPagina(0)), (QStringList{"Estado de cuenta",
+                                                        "Impreso el 01/12/2026 a las 09:30",
+                                                        "Del 01/09/2026 en adelante",
+                                                        "Fecha",
+                                                        "Ventas",
+                                                        "Pagos",
+                                                        "Saldo",
+                                                        "Cliente B2 · B2 SA",
+                                                        "Saldo inicial: 10.00",
+                                                        "01/09/2026",
+                                                        "7.50",
+                                                        "17.50",
+                                                        "Totales de B2 (1 movimiento)",
+                                                        "7.50",
+                                                        "0.00",
+                                                        "17.50",
+                                                        "Saldo final:",
+                                                        "Antigüedad del saldo",
+                                                        "0 a 30 días",
+                                                        "0.00",
+                                                        "31 a 60 días",
+                                                        "0.00",
+                                                        "61 a 90 días",
+                                                        "7.50",
+                                                        "Más de 90 días",
+                                                        "0.00",
+                                                        "Anterior al periodo",
+                                                        "10.00",
+                                                        "Quiltaro · Estado de cuenta",
+                                                        "Página 1 de 1"}));
+}
+
+// A statement whose ageing box does not fit under the closing balance: the box goes on the next
+// page under the customer's heading.
+TEST(Nucleo, LaAntiguedadEnOtraPaginaRepiteElEncabezadoDelCliente) {
+    std::vector<Fila> filas;
+    for (int i = 0; i < 45; ++i)
+        filas.push_back({"A1", "2026-11-02", 1, 0, double(i + 1)});
+    const auto datos = Datos(filas);
+    const motor::Diseno d = Diseno();
+    auto cuentas = std::make_shared<const motor::Cuentas>(
+        motor::CalculaCuentas(*datos, d, QDate(2026, 11, 30)));
+    const motor::ReporteHecho hecho{datos, cuentas, d, {QDate(2026, 9, 1), QDate(), QString()}};
+    const motor::Documento estado =
+        motor::EstadoDeCuenta(hecho, 0, QDateTime(QDate(2026, 12, 1), QTime(9, 30)));
+    ASSERT_EQ(estado.NumeroPaginas(), 2u);
+    QStringList segunda;
+    for (const motor::TextoPagina& x : estado.HazPagina(1).textos)
+        segunda << x.texto;
+    EXPECT_EQ(segunda.mid(7, 3), (QStringList{"Cliente A1 · A1 SA (continúa)", "Saldo final: 45.00",
+                                              "Antigüedad del saldo"}))
+        << segunda.join(QLatin1Char('|')).toStdString();
 }
 
 // The summary sheet and the statements' index as CSV text.
@@ -345,8 +373,10 @@ TEST_P(Pdf, EnteroOCanceladoSinTocarElAnterior) {
     const auto datos = Datos(filas);
     const motor::Diseno d = Diseno();
     const motor::Documento doc =
-        motor::Renderiza(*datos, d, motor::CalculaCuentas(*datos, d, QDate(2026, 11, 30)),
-                         QDateTime::currentDateTime(), {});
+        motor::Renderiza(datos,
+                         std::make_shared<const motor::Cuentas>(
+                             motor::CalculaCuentas(*datos, d, QDate(2026, 11, 30))),
+                         d, QDateTime::currentDateTime(), {});
     const std::size_t n = doc.NumeroPaginas();
     QTemporaryDir dir;
     const QString ruta = dir.filePath(QStringLiteral("reporte.pdf"));

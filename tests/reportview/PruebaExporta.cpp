@@ -415,6 +415,25 @@ TEST_F(Exporta, CadaArchivoSeEscribeEnteroONoSeToca) {
             }
         }
     }
+
+    // Cancelled while written: the older file stays as it was, and nothing beside it.
+    QTemporaryDir carpeta;
+    const motor::AvanceSalida cancela = [](std::size_t, std::size_t) { return false; };
+    for (const QString& extension : {QStringLiteral("pdf"), QStringLiteral("xlsx")}) {
+        const QString ruta = carpeta.filePath(QStringLiteral("reporte.") + extension);
+        prueba::EscribeArchivo(ruta, anterior);
+        try {
+            if (extension == QLatin1String("pdf"))
+                m_.ultimaVista()->GuardaPdf(ruta, cancela);
+            else
+                m_.ultimaVista()->ExportaXlsx(ruta, cancela);
+            ADD_FAILURE() << "sin cancelar " << extension.toStdString();
+        } catch (const motor::ErrorMotor& e) {
+            EXPECT_EQ(e.numero(), motor::errores::Cancelado) << e.what();
+        }
+        EXPECT_EQ(prueba::LeeArchivo(ruta), anterior);
+        EXPECT_EQ(Contenido(carpeta.path()).size(), extension == QLatin1String("pdf") ? 1 : 2);
+    }
 }
 
 } // namespace

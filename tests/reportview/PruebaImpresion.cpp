@@ -32,14 +32,16 @@ motor::Documento Catorce() {
     d.horizontal = true;
     d.tamano = QSizeF(792, 612);
     d.margen = 18;
+    std::vector<motor::Pagina> paginas;
     for (int i = 1; i <= 14; ++i) {
         motor::Pagina p;
         const QString n = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
         p.textos.push_back({QPointF(36, 50), QStringLiteral("Hoja-") + n, motor::Estilo::Titulo});
         p.textos.push_back(
             {QPointF(792 - 36 - 50, 612 - 36), QStringLiteral("Fin-") + n, motor::Estilo::Pie});
-        d.paginas.push_back(std::move(p));
+        paginas.push_back(std::move(p));
     }
+    d.fuente = std::make_shared<const motor::PaginasHechas>(std::move(paginas));
     return d;
 }
 

@@ -34,7 +34,7 @@ protected:
         m.Propiedad(p::Destino, 2);
         m.Propiedad(p::ArchivoPdf, pdf);
         m.Propiedad(p::Accion, 1);
-        paginas_ = int(m.ultimoDocumento().paginas.size());
+        paginas_ = int(m.ultimoDocumento().NumeroPaginas());
         return prueba::TextoPdf(pdf);
     }
 

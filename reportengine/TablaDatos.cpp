@@ -1,0 +1,222 @@
+#include "reportengine/TablaDatos.h"
+
+#include "reportengine/ErroresMotor.h"
+
+#include <limits>
+
+namespace motor {
+
+namespace {
+
+// The empty text (a NULL reads as it) in a column of dates or times.
+constexpr std::int32_t Vacio = std::numeric_limits<std::int32_t>::min();
+constexpr std::size_t CodigosMaximos = std::size_t(std::numeric_limits<std::uint16_t>::max()) + 1;
+
+int Digitos(QStringView t, qsizetype desde, qsizetype cuantos) {
+    int n = 0;
+    for (qsizetype i = desde; i < desde + cuantos; ++i) {
+        const char16_t c = t[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
+}
+
+// "2024-01-31" as its day, when the text is exactly how that day is written; else Vacio.
+std::int32_t DiaDeTexto(QStringView t) {
+    if (t.size() != 10 || t[4] != u'-' || t[7] != u'-')
+        return Vacio;
+    const QDate dia(Digitos(t, 0, 4), Digitos(t, 5, 2), Digitos(t, 8, 2));
+    if (!dia.isValid() || dia.year() < 1)
+        return Vacio;
+    return std::int32_t(dia.toJulianDay());
+}
+
+// "09:30:00" (hours up to 99) as seconds, when the text is exactly how they are written.
+std::int32_t SegundosDeTexto(QStringView t) {
+    if (t.size() != 8 || t[2] != u':' || t[5] != u':')
+        return Vacio;
+    const int h = Digitos(t, 0, 2), m = Digitos(t, 3, 2), s = Digitos(t, 6, 2);
+    if (h < 0 || m < 0 || m > 59 || s < 0 || s > 59)
+        return Vacio;
+    return h * 3600 + m * 60 + s;
+}
+
+QString DosDigitos(int n) {
+    return QString(QLatin1Char(char('0' + n / 10))) + QLatin1Char(char('0' + n % 10));
+}
+
+} // namespace
+
+ColumnaDatos::ColumnaDatos(QString nombre, TipoDato tipo)
+    : nombre_(std::move(nombre)), numerica_(tipo == TipoDato::Numero) {
+    if (tipo == TipoDato::Fecha)
+        forma_ = Forma::Dias;
+    else if (tipo == TipoDato::Hora)
+        forma_ = Forma::Segundos;
+}
+
+std::size_t ColumnaDatos::filas() const {
+    if (numerica_)
+        return numeros_.size();
+    switch (forma_) {
+    case Forma::Dias:
+    case Forma::Segundos:
+        return enteros_.size();
+    case Forma::Codigos:
+        return codigos_.size();
+    case Forma::Bloque:
+        break;
+    }
+    return finales_.size();
+}
+
+void ColumnaDatos::Agrega(double numero) {
+    numeros_.push_back(numero);
+}
+
+void ColumnaDatos::Agrega(QStringView texto) {
+    if (numerica_) {
+        numeros_.push_back(texto.toDouble());
+        return;
+    }
+    switch (forma_) {
+    case Forma::Dias:
+    case Forma::Segundos: {
+        const std::int32_t v = forma_ == Forma::Dias ? DiaDeTexto(texto) : SegundosDeTexto(texto);
+        if (v != Vacio || texto.isEmpty()) {
+            enteros_.push_back(v);
+            return;
+        }
+        ACodigos();
+        AgregaCodigo(texto.toString());
+        return;
+    }
+    case Forma::Codigos:
+        AgregaCodigo(texto.toString());
+        return;
+    case Forma::Bloque:
+        AgregaBloque(texto);
+        return;
+    }
+}
+
+void ColumnaDatos::AgregaCodigo(const QString& texto) {
+    const auto i = indice_.constFind(texto);
+    if (i != indice_.cend()) {
+        codigos_.push_back(*i);
+        return;
+    }
+    if (valores_.size() == CodigosMaximos) {
+        ABloque();
+        AgregaBloque(texto);
+        return;
+    }
+    const auto codigo = std::uint16_t(valores_.size());
+    valores_.push_back(texto);
+    indice_.insert(texto, codigo);
+    codigos_.push_back(codigo);
+}
+
+void ColumnaDatos::AgregaBloque(QStringView texto) {
+    // Texts read over ODBC are whole UTF-16, so UTF-8 keeps every letter.
+    bytes_ += texto.toUtf8().toStdString();
+    if (bytes_.size() > std::numeric_limits<std::uint32_t>::max())
+        throw ErrorMotor(errores::ErrorLectura,
+                         QStringLiteral("La columna %1 del reporte tiene más texto del que cabe "
+                                        "en memoria.")
+                             .arg(nombre_));
+    finales_.push_back(std::uint32_t(bytes_.size()));
+}
+
+void ColumnaDatos::ACodigos() {
+    std::vector<std::int32_t> enteros = std::move(enteros_);
+    const Forma antes = forma_;
+    enteros_ = {};
+    forma_ = Forma::Codigos;
+    ColumnaDatos vieja(nombre_);
+    vieja.forma_ = antes;
+    vieja.enteros_ = std::move(enteros);
+    for (std::size_t f = 0; f < vieja.filas(); ++f)
+        Agrega(vieja.Texto(f));
+}
+
+void ColumnaDatos::ABloque() {
+    ColumnaDatos vieja(nombre_);
+    vieja.codigos_ = std::move(codigos_);
+    vieja.valores_ = std::move(valores_);
+    codigos_ = {};
+    valores_ = {};
+    indice_ = {};
+    forma_ = Forma::Bloque;
+    for (std::size_t f = 0; f < vieja.filas(); ++f)
+        AgregaBloque(vieja.Texto(f));
+}
+
+QString ColumnaDatos::Texto(std::size_t fila) const {
+    if (numerica_)
+        return QString::number(numeros_[fila]);
+    switch (forma_) {
+    case Forma::Dias: {
+        const std::int32_t v = enteros_[fila];
+        if (v == Vacio)
+            return {};
+        int a = 0, m = 0, d = 0;
+        QDate::fromJulianDay(v).getDate(&a, &m, &d);
+        return QStringLiteral("%1-").arg(a, 4, 10, QLatin1Char('0')) + DosDigitos(m) +
+               QLatin1Char('-') + DosDigitos(d);
+    }
+    case Forma::Segundos: {
+        const std::int32_t v = enteros_[fila];
+        if (v == Vacio)
+            return {};
+        return DosDigitos(v / 3600) + QLatin1Char(':') + DosDigitos(v / 60 % 60) +
+               QLatin1Char(':') + DosDigitos(v % 60);
+    }
+    case Forma::Codigos:
+        return valores_[codigos_[fila]];
+    case Forma::Bloque:
+        break;
+    }
+    const std::uint32_t desde = fila == 0 ? 0 : finales_[fila - 1];
+    return QString::fromUtf8(bytes_.data() + desde, qsizetype(finales_[fila] - desde));
+}
+
+QDate ColumnaDatos::Dia(std::size_t fila) const {
+    if (!numerica_ && forma_ == Forma::Dias)
+        return enteros_[fila] == Vacio ? QDate() : QDate::fromJulianDay(enteros_[fila]);
+    if (!numerica_ && forma_ == Forma::Segundos)
+        return {};
+    return QDate::fromString(Texto(fila).left(10), Qt::ISODate);
+}
+
+std::int64_t ColumnaDatos::Marca(std::size_t fila) const {
+    if (forma_ == Forma::Codigos)
+        return codigos_[fila];
+    return enteros_[fila];
+}
+
+std::size_t ColumnaDatos::Bytes() const {
+    std::size_t b = numeros_.capacity() * sizeof(double) +
+                    enteros_.capacity() * sizeof(std::int32_t) +
+                    codigos_.capacity() * sizeof(std::uint16_t) + bytes_.capacity() +
+                    finales_.capacity() * sizeof(std::uint32_t);
+    for (const QString& v : valores_)
+        b += sizeof(QString) + std::size_t(v.capacity()) * 2;
+    return b;
+}
+
+int TablaDatos::Indice(const QString& nombre) const {
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        if (columnas[i].nombre() == nombre)
+            return int(i);
+    }
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        if (columnas[i].nombre().compare(nombre, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace motor
