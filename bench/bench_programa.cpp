@@ -1,0 +1,219 @@
+// The whole path as a shop walks it, on the real window (offscreen): all customers, blank
+// dates, Alt+I, the preview paged to the end and back and zoomed, "Guardar PDF…", printing,
+// the workbook, the CSV and the statements, each step timed, with the program's peak memory
+// (VmHWM) for the whole path. Each size runs in a process of its own, so that its peak is its
+// own. The PDF's peer (ReportLab, same rows on the same pages) runs right after, in the same
+// run, on the rows the CSV holds.
+//
+//   bench_programa SERVER_ENV MOVEMENTS[:CUSTOMERS] ...
+//   bench_programa --ventana FOLDER MOVEMENTS      (the child: one size on an installation)
+#include "app/frmPrincipal.h"
+#include "demo/datos/DatosHost.h"
+#include "reportview/Impresion.h"
+#include "reportview/MotorReporte.h"
+#include "reportview/VistaPrevia.h"
+#include "tests/support/ServidorPrueba.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// Peak resident memory of this process, in MB.
+double PicoMb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& l : f.readAll().split('\n'))
+        if (l.startsWith("VmHWM:"))
+            return l.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+class SinMensajes final : public qm::PuertoMensajes {
+public:
+    void Muestra(const qm::Mensaje& m) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(m.texto));
+    }
+};
+
+// One step: its seconds, and the peak so far.
+template <typename F> void Paso(const char* nombre, F&& trabajo) {
+    QElapsedTimer reloj;
+    reloj.start();
+    trabajo();
+    std::printf("  %-28s %7.2f s   peak so far %6.0f MB\n", nombre, reloj.nsecsElapsed() / 1e9,
+                PicoMb());
+    std::fflush(stdout);
+}
+
+// The child: the window on that installation, the whole path, the figures on stdout.
+int Ventana(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString runtime = QDir::tempPath() + QStringLiteral("/bench-programa-runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    QApplication aplicacion(argc, argv);
+    const QString carpeta = QString::fromLocal8Bit(argv[2]);
+    const QString salida = carpeta + QStringLiteral("/salida");
+    QDir().mkpath(salida + QStringLiteral("/estados"));
+    SinMensajes mensajes;
+    motor::MotorReporte* control = nullptr;
+    frmPrincipal ventana({carpeta, &mensajes, [](int) {},
+                          [&] {
+                              auto m = std::make_unique<motor::MotorReporte>();
+                              control = m.get();
+                              return m;
+                          }});
+    if (!ventana.Form_Load())
+        return 2;
+    ventana.show();
+    ventana.activateWindow();
+    if (!QTest::qWaitForWindowActive(&ventana))
+        return 4;
+    // Blank dates: the customer's whole history.
+    ventana.PonTexto(0, QStringLiteral("__/__/____"));
+    ventana.PonTexto(1, QStringLiteral("__/__/____"));
+    motor::VistaPrevia* vista = nullptr;
+    Paso("Alt+I -> preview", [&] {
+        QWidget* foco = QApplication::focusWidget();
+        QTest::keyClick(foco ? foco : &ventana, Qt::Key_I, Qt::AltModifier);
+        // The mnemonic clicks its button from a timer: wait for the finished preview.
+        QElapsedTimer limite;
+        limite.start();
+        while (!(vista && vista->lista()) && limite.elapsed() < 600000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            vista = control ? control->ultimaVista() : nullptr;
+        }
+    });
+    if (!vista || !vista->lista())
+        return 3;
+    std::printf("  pages %d\n", vista->paginas());
+    Paso("paging to the end and back", [&] {
+        vista->IrAPagina(vista->paginas() - 1);
+        QCoreApplication::processEvents();
+        vista->IrAPagina(0);
+        QCoreApplication::processEvents();
+    });
+    Paso("zoom in, out, fit", [&] {
+        vista->Acerca();
+        QCoreApplication::processEvents();
+        vista->Aleja();
+        QCoreApplication::processEvents();
+        vista->AjustaAlAncho();
+        QCoreApplication::processEvents();
+    });
+    Paso("preview -> PDF", [&] { vista->GuardaPdf(salida + QStringLiteral("/reporte.pdf")); });
+    Paso("printing (to a PDF printer)", [&] {
+        QPrinter impresora(QPrinter::HighResolution);
+        impresora.setOutputFormat(QPrinter::PdfFormat);
+        impresora.setOutputFileName(salida + QStringLiteral("/impreso.pdf"));
+        motor::PreparaImpresora(control->ultimoDocumento(), impresora);
+        motor::Imprime(control->ultimoDocumento(), impresora);
+    });
+    Paso("workbook", [&] { vista->ExportaXlsx(salida + QStringLiteral("/reporte.xlsx")); });
+    Paso("CSV", [&] { vista->ExportaCsv(salida + QStringLiteral("/reporte.csv")); });
+    Paso("statements", [&] { vista->EscribeEstados(salida + QStringLiteral("/estados")); });
+    std::printf("  peak memory of the whole path %.0f MB\n", PicoMb());
+    ventana.close();
+    return 0;
+}
+
+// Lays out an installation of the program on that database with the demo's installer.
+void Instala(const QString& carpeta, const prueba::DatosServidor& s, const QString& base) {
+    const QString build = QStringLiteral(QUILTARO_BINARY_DIR);
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(build + QStringLiteral("/demo/instalacion/quiltaro_instala_demo"),
+            {"--carpeta", carpeta, "--programa", build + "/app/quiltaro", "--plantilla",
+             build + "/app/quiltaro.rpt", "--servidor", s.servidor, "--puerto",
+             QString::number(s.puerto), "--usuario", s.usuario, "--password", s.password, "--base",
+             base});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        throw std::runtime_error("the installer failed");
+}
+
+// Runs a child to its end; its exit status.
+int Corre(const QString& programa, const QStringList& argumentos) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(programa, argumentos);
+    p.waitForFinished(-1);
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+int Banco(int argc, char** argv) {
+    QCoreApplication aplicacion(argc, argv);
+    const prueba::DatosServidor servidor =
+        prueba::LeeDatosServidor(QString::fromLocal8Bit(argv[1]));
+    for (int i = 2; i < argc; ++i) {
+        const QStringList partes = QString::fromLocal8Bit(argv[i]).split(':');
+        const int movimientos = partes.value(0).toInt();
+        const int clientes = partes.value(1, QStringLiteral("1000")).toInt();
+        const QString base = QStringLiteral("programa_%1").arg(movimientos);
+        {
+            qm::Conexion cn = prueba::Conecta(servidor);
+            cn.Execute("DROP DATABASE IF EXISTS " + base);
+            cn.Execute("CREATE DATABASE " + base + " CHARACTER SET utf8mb4");
+            qm::Conexion datos = prueba::Conecta(servidor, base);
+            demo::OpcionesDatos o;
+            o.semilla = 11;
+            o.clientes = clientes;
+            o.movimientos = movimientos;
+            o.hasta = QDate(2026, 11, 30);
+            o.desde = o.hasta.addYears(-2);
+            demo::GeneraDatos(datos, o);
+        }
+        QTemporaryDir raiz;
+        const QString carpeta = raiz.path() + QStringLiteral("/instalacion");
+        qputenv("ODBCINI", (raiz.path() + QStringLiteral("/odbc.ini")).toLocal8Bit());
+        Instala(carpeta, servidor, base);
+        std::printf("movements %d, customers %d (all customers, blank dates):\n", movimientos,
+                    clientes);
+        std::fflush(stdout);
+        const int estado =
+            Corre(QCoreApplication::applicationFilePath(), {QStringLiteral("--ventana"), carpeta});
+        if (estado != 0) {
+            std::fprintf(stderr, "the window's run failed (%d)\n", estado);
+            return 1;
+        }
+        // The peer writes the same rows, read from the CSV, on the same number of pages.
+        const QString peer = qEnvironmentVariable("QUILTARO_PEER_PDF");
+        if (!peer.isEmpty())
+            Corre(QStringLiteral("/usr/bin/python3"),
+                  {peer, carpeta + QStringLiteral("/salida/reporte.csv"),
+                   carpeta + QStringLiteral("/salida/reporte.pdf"),
+                   carpeta + QStringLiteral("/salida/peer.pdf")});
+        prueba::Conecta(servidor).Execute("DROP DATABASE IF EXISTS " + base);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s SERVER_ENV MOVEMENTS[:CUSTOMERS] ...\n", argv[0]);
+        return 2;
+    }
+    try {
+        if (std::string(argv[1]) == "--ventana")
+            return Ventana(argc, argv);
+        return Banco(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
