@@ -48,14 +48,20 @@ public:
     }
 };
 
-// One step: its seconds, and the peak so far.
-template <typename F> void Paso(const char* nombre, F&& trabajo) {
+// One step: prints its seconds and the peak so far; gives the seconds.
+template <typename F> double Paso(const char* nombre, F&& trabajo) {
     QElapsedTimer reloj;
     reloj.start();
     trabajo();
-    std::printf("  %-28s %7.2f s   peak so far %6.0f MB\n", nombre, reloj.nsecsElapsed() / 1e9,
-                PicoMb());
+    const double segundos = reloj.nsecsElapsed() / 1e9;
+    std::printf("  %-28s %7.2f s   peak so far %6.0f MB\n", nombre, segundos, PicoMb());
     std::fflush(stdout);
+    return segundos;
+}
+
+// What the child leaves for the parent: the pages and the PDF's seconds.
+QString ArchivoCifras(const QString& carpeta) {
+    return carpeta + QStringLiteral("/salida/cifras.txt");
 }
 
 // The child: the window on that installation, the whole path, the figures on stdout.
@@ -115,7 +121,8 @@ int Ventana(int argc, char** argv) {
         vista->AjustaAlAncho();
         QCoreApplication::processEvents();
     });
-    Paso("preview -> PDF", [&] { vista->GuardaPdf(salida + QStringLiteral("/reporte.pdf")); });
+    const double pdf =
+        Paso("preview -> PDF", [&] { vista->GuardaPdf(salida + QStringLiteral("/reporte.pdf")); });
     Paso("printing (to a PDF printer)", [&] {
         QPrinter impresora(QPrinter::HighResolution);
         impresora.setOutputFormat(QPrinter::PdfFormat);
@@ -126,7 +133,10 @@ int Ventana(int argc, char** argv) {
     Paso("workbook", [&] { vista->ExportaXlsx(salida + QStringLiteral("/reporte.xlsx")); });
     Paso("CSV", [&] { vista->ExportaCsv(salida + QStringLiteral("/reporte.csv")); });
     Paso("statements", [&] { vista->EscribeEstados(salida + QStringLiteral("/estados")); });
-    std::printf("  peak memory of the whole path %.0f MB\n", PicoMb());
+    std::printf("  peak memory of the whole path %.0f MB (goal <= 250 at 1,000,000)\n", PicoMb());
+    QFile cifras(ArchivoCifras(carpeta));
+    if (cifras.open(QIODevice::WriteOnly))
+        cifras.write(QByteArray::number(vista->paginas()) + ' ' + QByteArray::number(pdf));
     ventana.close();
     return 0;
 }
@@ -190,12 +200,26 @@ int Banco(int argc, char** argv) {
             return 1;
         }
         // The peer writes the same rows, read from the CSV, on the same number of pages.
-        const QString peer = qEnvironmentVariable("QUILTARO_PEER_PDF");
-        if (!peer.isEmpty())
-            Corre(QStringLiteral("/usr/bin/python3"),
-                  {peer, carpeta + QStringLiteral("/salida/reporte.csv"),
-                   carpeta + QStringLiteral("/salida/reporte.pdf"),
-                   carpeta + QStringLiteral("/salida/peer.pdf")});
+        QFile cifras(ArchivoCifras(carpeta));
+        const QList<QByteArray> c =
+            cifras.open(QIODevice::ReadOnly) ? cifras.readAll().split(' ') : QList<QByteArray>();
+        QProcess par;
+        par.start(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral(QUILTARO_SOURCE_DIR "/bench/pdf_reportlab.py"),
+                   QStringLiteral("--csv"), carpeta + QStringLiteral("/salida/reporte.csv"),
+                   QString::fromLatin1(c.value(0)), carpeta + QStringLiteral("/salida/par.pdf")});
+        par.waitForFinished(-1);
+        const QList<QByteArray> dice = par.readAllStandardOutput().trimmed().split(' ');
+        const double suyo = dice.value(dice.size() - 2).toDouble() / 1000.0;
+        if (par.exitCode() != 0 || suyo <= 0) {
+            std::fprintf(stderr, "the PDF peer failed: %s\n", par.readAllStandardError().data());
+            return 1;
+        }
+        std::printf("  PDF: ours %.2f s, ReportLab %.2f s (same rows, %s pages), ratio %.2f "
+                    "(goal <= 0.8)\n",
+                    c.value(1).toDouble(), suyo, c.value(0).constData(),
+                    c.value(1).toDouble() / suyo);
+        std::fflush(stdout);
         prueba::Conecta(servidor).Execute("DROP DATABASE IF EXISTS " + base);
     }
     return 0;
