@@ -1,6 +1,8 @@
 #include "app/frmPrincipal.h"
 #include "movements/CopiaDeTrabajo.h"
 #include "movements/Movimientos.h"
+#include "movements/Tablas.h"
+#include "reportengine/ControlReporte.h"
 
 #include <QApplication>
 #include <QDate>
@@ -80,8 +82,10 @@ void frmPrincipal::cmdImprimir_Click() {
              txtCliente->text().trimmed().isEmpty() ? QString() : txtCliente->text()});
         reportes->LimpiaReporte();
         reportes->parametros().ArchivoReporte = opciones_.carpetaEjecutable + "/quiltaro.rpt";
-        reportes->parametros().Propiedad24 = 0;
-        reportes->ImprimeReporte(QString(), QStringLiteral("ravesta*tmpravesta"));
+        reportes->parametros().Propiedad24 = std::int16_t(motor::Destino::Pantalla);
+        // The template's table points at the working copy.
+        reportes->ImprimeReporte(QString(), movimientos::TablaRavesta() + QLatin1Char('*') +
+                                                movimientos::TablaTrabajo());
     };
     const auto entretanto = [] {
         const RechazaEntrada rechazo;

@@ -1,12 +1,14 @@
 #include "app/frmPrincipal.h"
 #include "host/ErrorMysql.h"
 #include "host/Recordset.h"
+#include "movements/Tablas.h"
 
 #include <QApplication>
 
 namespace {
 
-const QString PlantillaCliente = QStringLiteral("clientes where Clave='XXX'");
+const QString PlantillaCliente =
+    movimientos::TablaClientes() + QStringLiteral(" where Clave='XXX'");
 
 qm::Mensaje SinServidor(const qm::Conexion& cn, const qm::Error& error) {
     return {QStringLiteral("Quiltaro"),
