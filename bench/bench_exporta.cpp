@@ -4,6 +4,7 @@
 //
 //   bench_exporta [ROWS [xlsx|csv]]      default 1,000,000 rows, both
 #include "FilasExporta.h"
+#include "bench/Medidas.h"
 #include "reportengine/Exportacion.h"
 
 #include <QCoreApplication>
@@ -15,28 +16,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
 namespace {
-
-long long PicoKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& l : f.readAll().split('\n')) {
-        if (l.startsWith("VmHWM:"))
-            return l.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-void ReiniciaPico() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
 
 // The movements sheet as the engine hands it over: cells made on request from shared texts.
 motor::Hoja Movimientos(std::size_t n) {
@@ -92,17 +76,12 @@ motor::Hoja Movimientos(std::size_t n) {
 struct Medida {
     long long reloj = -1, cpu = -1;
 };
-long long Cpu() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
-}
 template <typename F> Medida Mide(F&& f) {
     QElapsedTimer reloj;
     reloj.start();
-    const long long cpu = Cpu();
+    const long long cpu = banco::CpuMs();
     f();
-    return {reloj.elapsed(), Cpu() - cpu};
+    return {reloj.elapsed(), banco::CpuMs() - cpu};
 }
 // The faster of two runs.
 void Mejor(Medida& m, const Medida& otra) {
@@ -169,8 +148,8 @@ int main(int argc, char** argv) {
         long long pico = 0;
         for (int vuelta = 0; vuelta < 2; ++vuelta) {
             Mejor(suya, Piso(piso, n));
-            ReiniciaPico();
-            const long long base = PicoKb();
+            banco::ReiniciaPico();
+            const long long base = banco::PicoKb();
             // The last progress call comes when every row is out, before the zipping.
             QElapsedTimer reloj;
             qint64 filasHechas = 0;
@@ -181,7 +160,7 @@ int main(int argc, char** argv) {
             };
             reloj.start();
             const Medida m = Mide([&] { motor::EscribeXlsx(hojas, xlsx, avance); });
-            pico = std::max(pico, PicoKb() - base);
+            pico = std::max(pico, banco::PicoKb() - base);
             std::printf("workbook run %d: rows %lld ms, then closing (zip, sync, rename) %lld ms\n",
                         vuelta + 1, filasHechas, m.reloj - filasHechas);
             Mejor(nuestra, m);

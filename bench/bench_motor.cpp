@@ -4,6 +4,7 @@
 // of the whole path, to be read beside a run at another size.
 //
 //   bench_motor [MOVEMENTS] [PDF] [pdf]    a third argument "pdf" leaves the statements out
+#include "bench/Medidas.h"
 #include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/EstadosCuenta.h"
@@ -27,36 +28,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <memory>
 
-namespace {
-
-// Peak resident memory of this process in kB since the last Reinicia.
-long long Pico() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& l : f.readAll().split('\n')) {
-        if (l.startsWith("VmHWM:"))
-            return l.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-// CPU time of the whole process, all threads, in ms.
-long long Cpu() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
-}
-
-void Reinicia() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -84,30 +58,30 @@ int main(int argc, char** argv) {
     const qint64 cuenta = reloj.restart();
     const QDateTime impreso = QDateTime::currentDateTime();
     // Reading, sorting and grouping the rows, and the rows held.
-    const long long picoDatos = Pico();
+    const long long picoDatos = banco::PicoKb();
 
     // The statements first, so that the report's pages are not yet in memory.
     QTemporaryDir carpeta;
     const motor::ReporteHecho reporte{
         datos, cuentas, plantilla.diseno, {QDate(2024, 1, 1), QDate(2024, 12, 31), QString()}};
-    Reinicia();
-    const long long base = Pico();
+    banco::ReiniciaPico();
+    const long long base = banco::PicoKb();
     reloj.restart();
-    long long cpu = Cpu();
+    long long cpu = banco::CpuMs();
     const bool soloPdf = argc > 3 && std::strcmp(argv[3], "pdf") == 0;
     const std::size_t estados =
         soloPdf ? 0 : motor::EscribeEstados(reporte, carpeta.path(), impreso);
     const qint64 tiempoEstados = reloj.restart();
-    const long long cpuEstados = Cpu() - cpu;
-    const long long picoEstados = Pico();
+    const long long cpuEstados = banco::CpuMs() - cpu;
+    const long long picoEstados = banco::PicoKb();
     qint64 bytesEstados = 0;
     for (const QFileInfo& f : QDir(carpeta.path()).entryInfoList(QDir::Files))
         bytesEstados += f.size();
 
     // The single PDF, its pages held as the preview holds them.
-    Reinicia();
+    banco::ReiniciaPico();
     reloj.restart();
-    cpu = Cpu();
+    cpu = banco::CpuMs();
     const motor::Documento doc =
         motor::Renderiza(datos, cuentas, plantilla.diseno, impreso, motor::Encargo{});
     const qint64 maqueta = reloj.restart();
@@ -119,12 +93,12 @@ int main(int argc, char** argv) {
             motor::PintaPagina(pintor, doc.HazPagina(p), 96.0 / 72.0);
         }
     }
-    const long long picoVista = Pico();
+    const long long picoVista = banco::PicoKb();
     reloj.restart();
     motor::EscribePdf(doc, pdf);
     const qint64 escribe = reloj.elapsed();
-    const long long cpuPdf = Cpu() - cpu;
-    const long long picoPdf = Pico();
+    const long long cpuPdf = banco::CpuMs() - cpu;
+    const long long picoPdf = banco::PicoKb();
     std::printf("movements %zu, customers %zu, pages %zu\n", n, datos->grupos.size(),
                 doc.NumeroPaginas());
     std::printf("sort+group %lld ms, layout %lld ms, PDF %lld ms, total %lld ms (goal < 10000)\n",

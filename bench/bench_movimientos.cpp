@@ -181,13 +181,7 @@ struct Medida {
 
 Medida MideTamano(Banco& b, int movimientos, int clientes) {
     qm::Conexion cn = b.Conecta();
-    demo::OpcionesDatos o;
-    o.semilla = 11;
-    o.clientes = clientes;
-    o.movimientos = movimientos;
-    o.hasta = QDate(2026, 11, 30);
-    o.desde = o.hasta.addYears(-2);
-    const demo::ResumenDatos r = demo::GeneraDatos(cn, o);
+    const demo::ResumenDatos r = demo::GeneraDatos(cn, demo::OpcionesBanco(movimientos, clientes));
     QString cSQL;
     movimientos::PreparaTablas(b.BasesDD, cn, cn, cSQL);
 

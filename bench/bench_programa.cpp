@@ -8,6 +8,7 @@
 //   bench_programa SERVER_ENV MOVEMENTS[:CUSTOMERS] ...
 //   bench_programa --ventana FOLDER MOVEMENTS      (the child: one size on an installation)
 #include "app/frmPrincipal.h"
+#include "bench/Medidas.h"
 #include "demo/datos/DatosHost.h"
 #include "reportview/Impresion.h"
 #include "reportview/MotorReporte.h"
@@ -32,13 +33,7 @@ namespace {
 
 // Peak resident memory of this process, in MB.
 double PicoMb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& l : f.readAll().split('\n'))
-        if (l.startsWith("VmHWM:"))
-            return l.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
+    return double(banco::PicoKb()) / 1024.0;
 }
 
 class SinMensajes final : public qm::PuertoMensajes {
@@ -178,13 +173,7 @@ int Banco(int argc, char** argv) {
             cn.Execute("DROP DATABASE IF EXISTS " + base);
             cn.Execute("CREATE DATABASE " + base + " CHARACTER SET utf8mb4");
             qm::Conexion datos = prueba::Conecta(servidor, base);
-            demo::OpcionesDatos o;
-            o.semilla = 11;
-            o.clientes = clientes;
-            o.movimientos = movimientos;
-            o.hasta = QDate(2026, 11, 30);
-            o.desde = o.hasta.addYears(-2);
-            demo::GeneraDatos(datos, o);
+            demo::GeneraDatos(datos, demo::OpcionesBanco(movimientos, clientes));
         }
         QTemporaryDir raiz;
         const QString carpeta = raiz.path() + QStringLiteral("/instalacion");

@@ -31,6 +31,7 @@ struct Hoja {
     QString nombre;
     std::vector<ColumnaHoja> columnas;
     std::size_t filas = 0;
+    // May be called from several threads at once.
     std::function<Celda(std::size_t fila, std::size_t columna)> celda;
 };
 

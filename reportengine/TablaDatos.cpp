@@ -43,8 +43,21 @@ std::int32_t SegundosDeTexto(QStringView t) {
     return h * 3600 + m * 60 + s;
 }
 
-QString DosDigitos(int n) {
-    return QString(QLatin1Char(char('0' + n / 10))) + QLatin1Char(char('0' + n % 10));
+// Digits written straight into the text: this runs for every date and time the pages, the
+// workbook and the CSV show.
+constexpr char16_t Digito(int n) {
+    return char16_t(u'0' + n % 10);
+}
+QString TextoFecha(int a, int m, int d) {
+    const char16_t t[] = {
+        Digito(a / 1000), Digito(a / 100), Digito(a / 10), Digito(a),      u'-',
+        Digito(m / 10),   Digito(m),       u'-',           Digito(d / 10), Digito(d)};
+    return QString(reinterpret_cast<const QChar*>(t), 10);
+}
+QString TextoHora(int h, int m, int s) {
+    const char16_t t[] = {Digito(h / 10), Digito(h), u':',           Digito(m / 10),
+                          Digito(m),      u':',      Digito(s / 10), Digito(s)};
+    return QString(reinterpret_cast<const QChar*>(t), 8);
 }
 
 } // namespace
@@ -164,15 +177,13 @@ QString ColumnaDatos::Texto(std::size_t fila) const {
             return {};
         int a = 0, m = 0, d = 0;
         QDate::fromJulianDay(v).getDate(&a, &m, &d);
-        return QStringLiteral("%1-").arg(a, 4, 10, QLatin1Char('0')) + DosDigitos(m) +
-               QLatin1Char('-') + DosDigitos(d);
+        return TextoFecha(a, m, d);
     }
     case Forma::Segundos: {
         const std::int32_t v = enteros_[fila];
         if (v == Vacio)
             return {};
-        return DosDigitos(v / 3600) + QLatin1Char(':') + DosDigitos(v / 60 % 60) +
-               QLatin1Char(':') + DosDigitos(v % 60);
+        return TextoHora(v / 3600, v / 60 % 60, v % 60);
     }
     case Forma::Codigos:
         return valores_[codigos_[fila]];

@@ -9,20 +9,25 @@ if ((${#tamanos[@]} == 0)); then
     tamanos=(10000:1000 100000:1000 100000:10000 1000000:10000)
 fi
 
-"$raiz/scripts/construye.sh" bench_movimientos bench_motor bench_exporta bench_correo
+# The PDF's peer, ReportLab (Debian's, C-accelerated), for the bench only.
+if ! dpkg-query -W -f='${Status}' python3-reportlab-accel 2>/dev/null | grep -q "install ok installed"; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=300 \
+        python3-reportlab python3-reportlab-accel
+fi
+"$raiz/scripts/construye.sh" bench_movimientos bench_motor bench_exporta bench_correo \
+    bench_programa quiltaro quiltaro_plantillas quiltaro_instala_demo
 servidor="$build/bench-server"
 "$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true
 "$raiz/scripts/mariadb.sh" start "$servidor"
 trap '"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null' EXIT
 "$build/bench/bench_movimientos" "$servidor/server.env" "${tamanos[@]}"
+# The whole path on the real window (Alt+I, the preview, the PDF beside ReportLab on the same
+# rows, printing, the workbook, the CSV, the statements) with the program's peak memory.
+"$build/bench/bench_programa" "$servidor/server.env" ${QUILTARO_BENCH_PROGRAMA:-100000 500000 1000000}
 # The report engine on 100,000 movements: sorting, layout, the PDF and the statements (no server
-# needed). Then the PDF beside its peer at 100,000 and 1,000,000 movements: ReportLab (Debian's,
-# C-accelerated; for the bench only) writing the same rows on as many Letter landscape pages, in
-# DejaVu Sans embedded as a subset, pages compressed. QUILTARO_BENCH_PDF sets the sizes.
-if ! dpkg-query -W -f='${Status}' python3-reportlab-accel 2>/dev/null | grep -q "install ok installed"; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=300 \
-        python3-reportlab python3-reportlab-accel
-fi
+# needed). Then the PDF beside its peer at 100,000 and 1,000,000 movements: ReportLab writing
+# the same rows on as many Letter landscape pages, in DejaVu Sans embedded as a subset, pages
+# compressed. QUILTARO_BENCH_PDF sets the sizes.
 for movimientos in ${QUILTARO_BENCH_PDF:-100000 1000000}; do
     pdf="$build/bench-motor.pdf"
     if [[ $movimientos == 100000 ]]; then

@@ -217,6 +217,16 @@ void AgregaClienteConVariantes(qm::Conexion& cn, const OpcionesDatos& o, Resumen
 
 } // namespace
 
+OpcionesDatos OpcionesBanco(int movimientos, int clientes) {
+    OpcionesDatos o;
+    o.semilla = 11;
+    o.clientes = clientes;
+    o.movimientos = movimientos;
+    o.hasta = QDate(2026, 11, 30);
+    o.desde = o.hasta.addYears(-2);
+    return o;
+}
+
 OpcionesDatos OpcionesDemo(const QDate& hoy) {
     OpcionesDatos o;
     o.semilla = 2024;

@@ -39,6 +39,10 @@ struct ResumenDatos {
 // code written three ways.
 OpcionesDatos OpcionesDemo(const QDate& hoy);
 
+// The benchmarks' size: that many collected movements of that many customers over the two years
+// to 30/11/2026, the same every run.
+OpcionesDatos OpcionesBanco(int movimientos, int clientes);
+
 // The host tables' creation statements, one text each.
 QStringList SentenciasEsquema();
 

@@ -8,10 +8,15 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <bit>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
+#include <string>
 #include <sys/mount.h>
 #include <utility>
 #include <vector>
@@ -149,3 +154,25 @@ TEST(Escritores, AvanceCancelarYCeldaRechazada) {
 }
 
 } // namespace
+
+// Amounts written from their cents are the very text of the shortest round trip: named cases
+// at the edges, then cents and any doubles at random.
+TEST(Escritores, CadaNumeroEsSuTextoMasCorto) {
+    std::vector<double> valores{0.1,    0.25,         -0.5,
+                                100000, -0.0,         0.30000000000000004,
+                                5e-324, 1e12 - 0.01,  -999999999999.99,
+                                1e12,   1e22,         -941.6100000000047,
+                                0.005,  123456789.12, std::numeric_limits<double>::max()};
+    std::mt19937_64 azar(7);
+    for (int i = 0; i < 100000; ++i) {
+        valores.push_back(double(std::int64_t(azar() % 200000000000000) - 100000000000000) / 100);
+        valores.push_back(std::bit_cast<double>(azar()));
+    }
+    for (const double v : valores) {
+        if (!std::isfinite(v))
+            continue;
+        char texto[400];
+        const auto r = std::to_chars(texto, texto + sizeof texto, v, std::chars_format::fixed);
+        ASSERT_EQ(motor::NumeroCsv(v).toStdString(), std::string(texto, r.ptr)) << v;
+    }
+}
