@@ -1,4 +1,6 @@
 #include "app/DialogoConexion.h"
+#include "app/EstadosSinVentana.h"
+#include "app/OpcionesEstados.h"
 #include "app/frmPrincipal.h"
 #include "reportview/MotorReporte.h"
 #include "reportview/TraduccionesQt.h"
@@ -8,6 +10,9 @@
 #include <QCoreApplication>
 
 int main(int argc, char** argv) {
+    // The statements without a window, and the help, run with no display.
+    if (PideEstados(argc, argv))
+        return EstadosSinVentana(argc, argv);
     QApplication aplicacion(argc, argv);
     motor::CargaTraduccionesQt(aplicacion);
     // One option, for the desktop entry that sets the connection up.
@@ -16,7 +21,6 @@ int main(int argc, char** argv) {
         QStringLiteral("conexion"),
         QStringLiteral("Abre primero la configuración de la conexión con la base de datos."));
     linea.addOption(conexion);
-    linea.addHelpOption();
     linea.process(aplicacion);
 
     OpcionesVentana opciones;
