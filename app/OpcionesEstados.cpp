@@ -60,7 +60,11 @@ LecturaEstados LeeOpcionesEstados(const QStringList& argumentos, const QDate& ho
     linea.addOptions(Opciones());
     LecturaEstados lectura;
     if (!linea.parse(argumentos)) {
-        lectura.error = linea.errorText();
+        const QStringList desconocidas = linea.unknownOptionNames();
+        // Otherwise an option that takes a value came last, without it.
+        lectura.error = desconocidas.isEmpty()
+                            ? QStringLiteral("Falta el valor de «%1».").arg(argumentos.last())
+                            : QStringLiteral("No existe la opción «%1».").arg(desconocidas.first());
         return lectura;
     }
     if (linea.isSet(kAyuda)) {

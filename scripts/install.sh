@@ -15,7 +15,7 @@ PAQUETES=(
     libreoffice-calc
     cups
     fonts-dejavu-core fonts-liberation2
-    lintian desktop-file-utils appstream
+    lintian desktop-file-utils appstream systemd
 )
 
 faltan=()
