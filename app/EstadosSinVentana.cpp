@@ -105,12 +105,6 @@ int EjecutaEstados(const QStringList& argumentos, const QString& carpetaEjecutab
         return salida::NoCorrio;
     }
     OpcionesEstados o = *lectura.opciones;
-    // Start-up makes the program's folder the current one: a relative folder is the caller's.
-    o.carpeta = QDir::cleanPath(QDir::current().absoluteFilePath(o.carpeta));
-    if (!QDir().mkpath(o.carpeta)) {
-        EscribeError(QStringLiteral("No se pudo crear la carpeta «%1».").arg(o.carpeta));
-        return salida::NoCorrio;
-    }
     // The mail settings are checked before anything is built: a run that cannot send stops here.
     std::optional<CorreoSinVentana> correo;
     if (o.enviar) {
@@ -120,6 +114,12 @@ int EjecutaEstados(const QStringList& argumentos, const QString& carpetaEjecutab
             EscribeError(error);
             return salida::NoCorrio;
         }
+    }
+    // Start-up makes the program's folder the current one: a relative folder is the caller's.
+    o.carpeta = QDir::cleanPath(QDir::current().absoluteFilePath(o.carpeta));
+    if (!QDir().mkpath(o.carpeta)) {
+        EscribeError(QStringLiteral("No se pudo crear la carpeta «%1».").arg(o.carpeta));
+        return salida::NoCorrio;
     }
 
     MensajesConsola mensajes;
