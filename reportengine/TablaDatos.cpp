@@ -60,6 +60,23 @@ QString TextoHora(int h, int m, int s) {
     return QString(reinterpret_cast<const QChar*>(t), 8);
 }
 
+// The same digits as UTF-8 bytes.
+constexpr char Cifra(int n) {
+    return char('0' + n % 10);
+}
+std::string_view BytesFecha(std::int32_t dia, ColumnaDatos::EspacioUtf8& t) {
+    int a = 0, m = 0, d = 0;
+    QDate::fromJulianDay(dia).getDate(&a, &m, &d);
+    t = {Cifra(a / 1000), Cifra(a / 100), Cifra(a / 10), Cifra(a),      '-',
+         Cifra(m / 10),   Cifra(m),       '-',           Cifra(d / 10), Cifra(d)};
+    return {t.data(), 10};
+}
+std::string_view BytesHora(std::int32_t segundos, ColumnaDatos::EspacioUtf8& t) {
+    const int h = segundos / 3600, m = segundos / 60 % 60, s = segundos % 60;
+    t = {Cifra(h / 10), Cifra(h), ':', Cifra(m / 10), Cifra(m), ':', Cifra(s / 10), Cifra(s)};
+    return {t.data(), 8};
+}
+
 } // namespace
 
 ColumnaDatos::ColumnaDatos(QString nombre, TipoDato tipo)
@@ -128,6 +145,7 @@ void ColumnaDatos::AgregaCodigo(const QString& texto) {
     }
     const auto codigo = std::uint16_t(valores_.size());
     valores_.push_back(texto);
+    valoresUtf8_.push_back(texto.toUtf8().toStdString());
     indice_.insert(texto, codigo);
     codigos_.push_back(codigo);
 }
@@ -161,6 +179,7 @@ void ColumnaDatos::ABloque() {
     vieja.valores_ = std::move(valores_);
     codigos_ = {};
     valores_ = {};
+    valoresUtf8_ = {};
     indice_ = {};
     forma_ = Forma::Bloque;
     for (std::size_t f = 0; f < vieja.filas(); ++f)
@@ -194,6 +213,24 @@ QString ColumnaDatos::Texto(std::size_t fila) const {
     return QString::fromUtf8(bytes_.data() + desde, qsizetype(finales_[fila] - desde));
 }
 
+std::string_view ColumnaDatos::Utf8(std::size_t fila, EspacioUtf8& espacio) const {
+    switch (forma_) {
+    case Forma::Dias:
+    case Forma::Segundos: {
+        const std::int32_t v = enteros_[fila];
+        if (v == Vacio)
+            return {};
+        return forma_ == Forma::Dias ? BytesFecha(v, espacio) : BytesHora(v, espacio);
+    }
+    case Forma::Codigos:
+        return valoresUtf8_[codigos_[fila]];
+    case Forma::Bloque:
+        break;
+    }
+    const std::uint32_t desde = fila == 0 ? 0 : finales_[fila - 1];
+    return {bytes_.data() + desde, finales_[fila] - desde};
+}
+
 QDate ColumnaDatos::Dia(std::size_t fila) const {
     if (!numerica_ && forma_ == Forma::Dias)
         return enteros_[fila] == Vacio ? QDate() : QDate::fromJulianDay(enteros_[fila]);
@@ -215,6 +252,8 @@ std::size_t ColumnaDatos::Bytes() const {
                     finales_.capacity() * sizeof(std::uint32_t);
     for (const QString& v : valores_)
         b += sizeof(QString) + std::size_t(v.capacity()) * 2;
+    for (const std::string& v : valoresUtf8_)
+        b += sizeof(std::string) + v.capacity();
     return b;
 }
 
