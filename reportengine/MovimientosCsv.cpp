@@ -16,12 +16,15 @@ enum class Modo {
     Numero,        // a number column as a number
     NumeroDeTexto, // a text column read as a number
     TextoDeNumero, // a number column shown as text
-    Texto,         // a text column as its bytes
+    Digitos,       // dates and times: never quoted
+    Codigo,        // few texts: each one's field made once
+    Texto,         // other texts as their bytes, quoted where needed
 };
 
 struct Columna {
     Modo modo = Modo::Vacio;
     const ColumnaDatos* datos = nullptr;
+    std::vector<std::string> campos; // Codigo: the field of each code
 };
 
 // The group's key and name, quoted where needed, as one run of bytes with the comma between.
@@ -36,16 +39,11 @@ public:
         for (const ColumnaCsv& c : columnas) {
             const bool numero = c.tipo == TipoCelda::Numero;
             if (c.indice < 0) {
-                columnas_.push_back({numero ? Modo::Cero : Modo::Vacio, nullptr});
+                columnas_.push_back({numero ? Modo::Cero : Modo::Vacio, nullptr, {}});
                 continue;
             }
             const ColumnaDatos& d = datos_->tabla[c.indice];
-            Modo modo = Modo::Texto;
-            if (numero)
-                modo = d.numerica() ? Modo::Numero : Modo::NumeroDeTexto;
-            else if (d.numerica())
-                modo = Modo::TextoDeNumero;
-            columnas_.push_back({modo, &d});
+            columnas_.push_back(Prepara(d, numero));
         }
     }
 
@@ -81,6 +79,12 @@ public:
                 case Modo::TextoDeNumero:
                     p.Campo(QStringView(c.datos->Texto(fila)));
                     break;
+                case Modo::Digitos:
+                    p.Agrega(c.datos->Utf8(fila, espacio));
+                    break;
+                case Modo::Codigo:
+                    p.Agrega(c.campos[c.datos->Codigo(fila)]);
+                    break;
                 case Modo::Texto:
                     p.Campo(c.datos->Utf8(fila, espacio));
                     break;
@@ -91,6 +95,22 @@ public:
     }
 
 private:
+    static Columna Prepara(const ColumnaDatos& d, bool numero) {
+        using F = ColumnaDatos::Forma;
+        if (numero)
+            return {d.numerica() ? Modo::Numero : Modo::NumeroDeTexto, &d, {}};
+        if (d.numerica())
+            return {Modo::TextoDeNumero, &d, {}};
+        if (d.forma() == F::Dias || d.forma() == F::Segundos)
+            return {Modo::Digitos, &d, {}};
+        if (d.forma() == F::Bloque)
+            return {Modo::Texto, &d, {}};
+        Columna c{Modo::Codigo, &d, {}};
+        for (const QString& v : d.Valores())
+            c.campos.push_back(CampoCsv(v).toUtf8().toStdString());
+        return c;
+    }
+
     std::shared_ptr<const DatosReporte> datos_;
     std::vector<Columna> columnas_;
 };

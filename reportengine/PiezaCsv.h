@@ -4,8 +4,8 @@
 #include <QStringView>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace motor {
 
@@ -42,33 +42,53 @@ public:
     }
     void Numero(double valor) {
         Reserva(LargoNumeroCsv);
-        lleno_ = std::size_t(TextoNumeroCsv(valor, bytes_.data() + lleno_) - bytes_.data());
+        fin_ = TextoNumeroCsv(valor, fin_);
     }
-    void Coma() { Agrega(std::string_view(",", 1)); }
-    void FinLinea() { Agrega(std::string_view("\r\n", 2)); }
+    void Coma() { Byte(','); }
+    void FinLinea() {
+        Reserva(2);
+        fin_[0] = '\r';
+        fin_[1] = '\n';
+        fin_ += 2;
+    }
     // Bytes as they are.
     void Agrega(std::string_view bytes) {
-        Reserva(bytes.size());
-        if (!bytes.empty())
-            std::memcpy(bytes_.data() + lleno_, bytes.data(), bytes.size());
-        lleno_ += bytes.size();
+        const std::size_t n = bytes.size();
+        Reserva(n);
+        const char* b = bytes.data();
+        // Most fields are short: two overlapping moves of a fixed size, not a call.
+        if (n >= 8 && n <= 16) {
+            std::memcpy(fin_, b, 8);
+            std::memcpy(fin_ + n - 8, b + n - 8, 8);
+        } else if (n >= 4 && n < 8) {
+            std::memcpy(fin_, b, 4);
+            std::memcpy(fin_ + n - 4, b + n - 4, 4);
+        } else if (n != 0) {
+            std::memcpy(fin_, b, n);
+        }
+        fin_ += n;
     }
 
-    void Vacia() { lleno_ = 0; }
-    const char* datos() const { return bytes_.data(); }
-    std::size_t largo() const { return lleno_; }
+    void Vacia() { fin_ = bytes_.get(); }
+    const char* datos() const { return bytes_.get(); }
+    std::size_t largo() const { return std::size_t(fin_ - bytes_.get()); }
 
 private:
+    void Byte(char c) {
+        Reserva(1);
+        *fin_++ = c;
+    }
     void Comillas(std::string_view utf8);
     void Reserva(std::size_t largo) {
-        if (lleno_ + largo > bytes_.size())
+        if (std::size_t(tope_ - fin_) < largo)
             Crece(largo);
     }
     void Crece(std::size_t largo);
 
     QStringEncoder codificador_{QStringEncoder::Utf8};
-    std::vector<char> bytes_;
-    std::size_t lleno_ = 0;
+    std::unique_ptr<char[]> bytes_;
+    char* fin_ = nullptr;
+    char* tope_ = nullptr;
 };
 
 } // namespace motor

@@ -2,6 +2,7 @@
 
 #include "reportengine/ErroresMotor.h"
 
+#include <cstring>
 #include <limits>
 
 namespace motor {
@@ -61,19 +62,49 @@ QString TextoHora(int h, int m, int s) {
 }
 
 // The same digits as UTF-8 bytes.
-constexpr char Cifra(int n) {
-    return char('0' + n % 10);
+// "00" to "99", two digits at a time.
+constexpr auto Pares = [] {
+    std::array<char, 200> t{};
+    for (int i = 0; i < 100; ++i) {
+        t[std::size_t(2 * i)] = char('0' + i / 10);
+        t[std::size_t(2 * i + 1)] = char('0' + i % 10);
+    }
+    return t;
+}();
+void Par(int n, char* p) {
+    std::memcpy(p, &Pares[std::size_t(2 * n)], 2);
 }
+// The Gregorian date of a Julian day of years 1 to 9999, as QDate gives it, without its
+// calendar machinery: days are counted from 1 March of year 0 in eras of 400 years.
+void Civil(std::int32_t dia, int& a, int& m, int& d) {
+    const int z = dia - 1721120; // 0000-03-01
+    const int era = z / 146097;
+    const int enEra = z - era * 146097;
+    const int anioEra = (enEra - enEra / 1460 + enEra / 36524 - enEra / 146096) / 365;
+    const int enAnio = enEra - (365 * anioEra + anioEra / 4 - anioEra / 100);
+    const int mesDeMarzo = (5 * enAnio + 2) / 153;
+    d = enAnio - (153 * mesDeMarzo + 2) / 5 + 1;
+    m = mesDeMarzo < 10 ? mesDeMarzo + 3 : mesDeMarzo - 9;
+    a = anioEra + era * 400 + (m <= 2 ? 1 : 0);
+}
+
 std::string_view BytesFecha(std::int32_t dia, ColumnaDatos::EspacioUtf8& t) {
     int a = 0, m = 0, d = 0;
-    QDate::fromJulianDay(dia).getDate(&a, &m, &d);
-    t = {Cifra(a / 1000), Cifra(a / 100), Cifra(a / 10), Cifra(a),      '-',
-         Cifra(m / 10),   Cifra(m),       '-',           Cifra(d / 10), Cifra(d)};
+    Civil(dia, a, m, d);
+    Par(a / 100, &t[0]);
+    Par(a % 100, &t[2]);
+    t[4] = '-';
+    Par(m, &t[5]);
+    t[7] = '-';
+    Par(d, &t[8]);
     return {t.data(), 10};
 }
 std::string_view BytesHora(std::int32_t segundos, ColumnaDatos::EspacioUtf8& t) {
-    const int h = segundos / 3600, m = segundos / 60 % 60, s = segundos % 60;
-    t = {Cifra(h / 10), Cifra(h), ':', Cifra(m / 10), Cifra(m), ':', Cifra(s / 10), Cifra(s)};
+    Par(segundos / 3600, &t[0]);
+    t[2] = ':';
+    Par(segundos / 60 % 60, &t[3]);
+    t[5] = ':';
+    Par(segundos % 60, &t[6]);
     return {t.data(), 8};
 }
 

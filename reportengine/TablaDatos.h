@@ -38,9 +38,16 @@ public:
     // The day the first ten letters of a text name ("2024-01-31 ..."); invalid when none.
     QDate Dia(std::size_t fila) const;
 
-    // A text column's row as the UTF-8 bytes of Texto(fila), made without a QString, for
-    // writers of many rows: a date or a time is written into espacio, any other text is the
-    // bytes the column keeps (valid while the column lives).
+    // How a text column keeps its texts, for writers of many rows that read them straight:
+    // dates and times as numbers, few distinct texts as codes into Valores(), others as UTF-8
+    // bytes in one block.
+    enum class Forma : std::uint8_t { Dias, Segundos, Codigos, Bloque };
+    Forma forma() const { return forma_; }
+    std::uint16_t Codigo(std::size_t fila) const { return codigos_[fila]; }
+    const std::vector<QString>& Valores() const { return valores_; }
+    // A text column's row as the UTF-8 bytes of Texto(fila), made without a QString: a date or
+    // a time is written into espacio, any other text is the bytes the column keeps (valid while
+    // the column lives).
     using EspacioUtf8 = std::array<char, 10>;
     std::string_view Utf8(std::size_t fila, EspacioUtf8& espacio) const;
 
@@ -53,7 +60,6 @@ public:
     std::size_t Bytes() const;
 
 private:
-    enum class Forma : std::uint8_t { Dias, Segundos, Codigos, Bloque };
     void ACodigos();
     void ABloque();
     void AgregaCodigo(const QString& texto);
