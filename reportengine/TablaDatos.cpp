@@ -77,15 +77,16 @@ void Par(int n, char* p) {
 // The Gregorian date of a Julian day of years 1 to 9999, as QDate gives it, without its
 // calendar machinery: days are counted from 1 March of year 0 in eras of 400 years.
 void Civil(std::int32_t dia, int& a, int& m, int& d) {
-    const int z = dia - 1721120; // 0000-03-01
-    const int era = z / 146097;
-    const int enEra = z - era * 146097;
-    const int anioEra = (enEra - enEra / 1460 + enEra / 36524 - enEra / 146096) / 365;
-    const int enAnio = enEra - (365 * anioEra + anioEra / 4 - anioEra / 100);
-    const int mesDeMarzo = (5 * enAnio + 2) / 153;
-    d = enAnio - (153 * mesDeMarzo + 2) / 5 + 1;
-    m = mesDeMarzo < 10 ? mesDeMarzo + 3 : mesDeMarzo - 9;
-    a = anioEra + era * 400 + (m <= 2 ? 1 : 0);
+    // Unsigned: from year 1 on the count is positive, and its divisions are cheaper so.
+    const auto z = std::uint32_t(dia - 1721120); // 0000-03-01
+    const std::uint32_t era = z / 146097;
+    const std::uint32_t enEra = z - era * 146097;
+    const std::uint32_t anioEra = (enEra - enEra / 1460 + enEra / 36524 - enEra / 146096) / 365;
+    const std::uint32_t enAnio = enEra - (365 * anioEra + anioEra / 4 - anioEra / 100);
+    const std::uint32_t mesDeMarzo = (5 * enAnio + 2) / 153;
+    d = int(enAnio - (153 * mesDeMarzo + 2) / 5 + 1);
+    m = int(mesDeMarzo < 10 ? mesDeMarzo + 3 : mesDeMarzo - 9);
+    a = int(anioEra + era * 400) + (m <= 2 ? 1 : 0);
 }
 
 std::string_view BytesFecha(std::int32_t dia, ColumnaDatos::EspacioUtf8& t) {
