@@ -151,6 +151,18 @@ QString ArchivoSeguro::RutaTemporal() const {
     return archivo_->fileName();
 }
 
+void ArchivoSeguro::Adelanta() {
+#ifdef Q_OS_LINUX
+    // A failure here shows again in Confirma.
+    if (!archivo_->Vacia())
+        return;
+    const qint64 hasta = archivo_->size();
+    if (hasta > adelantado_ && ::sync_file_range(archivo_->handle(), adelantado_,
+                                                 hasta - adelantado_, SYNC_FILE_RANGE_WRITE) == 0)
+        adelantado_ = hasta;
+#endif
+}
+
 void ArchivoSeguro::Confirma() {
     if (!archivo_->Vacia())
         throw Error(archivo_->motivo());

@@ -30,6 +30,10 @@ public:
     QIODevice& Dispositivo();
     // The scratch file's name, for a library that only opens files by name (libxlsxwriter).
     QString RutaTemporal() const;
+    // Starts putting on disk what was written so far and returns without waiting, so that a
+    // long file is mostly on disk by the time Confirma syncs it. Where the system has no such
+    // call it does nothing.
+    void Adelanta();
     // Flushes, syncs to disk and renames the scratch file onto the target.
     void Confirma();
 
@@ -45,6 +49,7 @@ private:
     QString ruta_;    // as the caller gave it, for the messages
     QString destino_; // the file that is replaced (a symbolic link's target)
     std::unique_ptr<Escritura> archivo_;
+    qint64 adelantado_ = 0; // bytes whose writing out has begun
     bool confirmado_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "reportengine/Exportacion.h"
 
+#include "reportengine/MovimientosCsv.h"
+
 #include <algorithm>
 
 namespace motor {
@@ -27,6 +29,7 @@ Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno&
     h.columnas = {{d.etiquetaGrupo, TipoCelda::Texto},
                   {QStringLiteral("Nombre"), TipoCelda::Texto}};
     std::vector<Fuente> fuentes;
+    std::vector<ColumnaCsv> csv;
     for (std::size_t k = 0; k < d.columnas.size(); ++k) {
         const ColumnaDiseno& c = d.columnas[k];
         TipoCelda tipo = TipoCelda::Texto;
@@ -36,8 +39,10 @@ Hoja Movimientos(const std::shared_ptr<const DatosReporte>& datos, const Diseno&
             tipo = TipoCelda::Fecha;
         h.columnas.push_back({c.titulo, tipo});
         fuentes.push_back({datos->lugares.columnas[k], tipo});
+        csv.push_back({datos->lugares.columnas[k], tipo});
     }
     h.filas = datos->orden.size();
+    h.lineasCsv = LineasMovimientos(datos, std::move(csv));
     h.celda = [datos, fuentes](std::size_t fila, std::size_t columna) -> Celda {
         if (columna < 2) {
             // The group of a printed row: the last that starts at or before it.

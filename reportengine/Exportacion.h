@@ -27,12 +27,19 @@ struct ColumnaHoja {
     TipoCelda tipo = TipoCelda::Texto;
 };
 
+class PiezaCsv;
+// Rows desde..hasta (one past the last) of a sheet as CSV lines into pieza.
+using LineasCsv = std::function<void(std::size_t desde, std::size_t hasta, PiezaCsv& pieza)>;
+
 struct Hoja {
     QString nombre;
     std::vector<ColumnaHoja> columnas;
     std::size_t filas = 0;
     // May be called from several threads at once.
     std::function<Celda(std::size_t fila, std::size_t columna)> celda;
+    // When set, the CSV lines made straight from the data, without a cell: the very bytes the
+    // cells give. May be called from several threads at once.
+    LineasCsv lineasCsv;
 };
 
 // A group as sheet columns, as the pages print it: its code and name, then its figures:

@@ -2,6 +2,7 @@
 
 #include "reportengine/ErroresMotor.h"
 
+#include <cstring>
 #include <limits>
 
 namespace motor {
@@ -58,6 +59,54 @@ QString TextoHora(int h, int m, int s) {
     const char16_t t[] = {Digito(h / 10), Digito(h), u':',           Digito(m / 10),
                           Digito(m),      u':',      Digito(s / 10), Digito(s)};
     return QString(reinterpret_cast<const QChar*>(t), 8);
+}
+
+// The same digits as UTF-8 bytes.
+// "00" to "99", two digits at a time.
+constexpr auto Pares = [] {
+    std::array<char, 200> t{};
+    for (int i = 0; i < 100; ++i) {
+        t[std::size_t(2 * i)] = char('0' + i / 10);
+        t[std::size_t(2 * i + 1)] = char('0' + i % 10);
+    }
+    return t;
+}();
+void Par(int n, char* p) {
+    std::memcpy(p, &Pares[std::size_t(2 * n)], 2);
+}
+// The Gregorian date of a Julian day of years 1 to 9999, as QDate gives it, without its
+// calendar machinery: days are counted from 1 March of year 0 in eras of 400 years.
+void Civil(std::int32_t dia, int& a, int& m, int& d) {
+    // Unsigned: from year 1 on the count is positive, and its divisions are cheaper so.
+    const auto z = std::uint32_t(dia - 1721120); // 0000-03-01
+    const std::uint32_t era = z / 146097;
+    const std::uint32_t enEra = z - era * 146097;
+    const std::uint32_t anioEra = (enEra - enEra / 1460 + enEra / 36524 - enEra / 146096) / 365;
+    const std::uint32_t enAnio = enEra - (365 * anioEra + anioEra / 4 - anioEra / 100);
+    const std::uint32_t mesDeMarzo = (5 * enAnio + 2) / 153;
+    d = int(enAnio - (153 * mesDeMarzo + 2) / 5 + 1);
+    m = int(mesDeMarzo < 10 ? mesDeMarzo + 3 : mesDeMarzo - 9);
+    a = int(anioEra + era * 400) + (m <= 2 ? 1 : 0);
+}
+
+std::string_view BytesFecha(std::int32_t dia, ColumnaDatos::EspacioUtf8& t) {
+    int a = 0, m = 0, d = 0;
+    Civil(dia, a, m, d);
+    Par(a / 100, &t[0]);
+    Par(a % 100, &t[2]);
+    t[4] = '-';
+    Par(m, &t[5]);
+    t[7] = '-';
+    Par(d, &t[8]);
+    return {t.data(), 10};
+}
+std::string_view BytesHora(std::int32_t segundos, ColumnaDatos::EspacioUtf8& t) {
+    Par(segundos / 3600, &t[0]);
+    t[2] = ':';
+    Par(segundos / 60 % 60, &t[3]);
+    t[5] = ':';
+    Par(segundos % 60, &t[6]);
+    return {t.data(), 8};
 }
 
 } // namespace
@@ -128,6 +177,7 @@ void ColumnaDatos::AgregaCodigo(const QString& texto) {
     }
     const auto codigo = std::uint16_t(valores_.size());
     valores_.push_back(texto);
+    valoresUtf8_.push_back(texto.toUtf8().toStdString());
     indice_.insert(texto, codigo);
     codigos_.push_back(codigo);
 }
@@ -161,6 +211,7 @@ void ColumnaDatos::ABloque() {
     vieja.valores_ = std::move(valores_);
     codigos_ = {};
     valores_ = {};
+    valoresUtf8_ = {};
     indice_ = {};
     forma_ = Forma::Bloque;
     for (std::size_t f = 0; f < vieja.filas(); ++f)
@@ -194,6 +245,24 @@ QString ColumnaDatos::Texto(std::size_t fila) const {
     return QString::fromUtf8(bytes_.data() + desde, qsizetype(finales_[fila] - desde));
 }
 
+std::string_view ColumnaDatos::Utf8(std::size_t fila, EspacioUtf8& espacio) const {
+    switch (forma_) {
+    case Forma::Dias:
+    case Forma::Segundos: {
+        const std::int32_t v = enteros_[fila];
+        if (v == Vacio)
+            return {};
+        return forma_ == Forma::Dias ? BytesFecha(v, espacio) : BytesHora(v, espacio);
+    }
+    case Forma::Codigos:
+        return valoresUtf8_[codigos_[fila]];
+    case Forma::Bloque:
+        break;
+    }
+    const std::uint32_t desde = fila == 0 ? 0 : finales_[fila - 1];
+    return {bytes_.data() + desde, finales_[fila] - desde};
+}
+
 QDate ColumnaDatos::Dia(std::size_t fila) const {
     if (!numerica_ && forma_ == Forma::Dias)
         return enteros_[fila] == Vacio ? QDate() : QDate::fromJulianDay(enteros_[fila]);
@@ -215,6 +284,8 @@ std::size_t ColumnaDatos::Bytes() const {
                     finales_.capacity() * sizeof(std::uint32_t);
     for (const QString& v : valores_)
         b += sizeof(QString) + std::size_t(v.capacity()) * 2;
+    for (const std::string& v : valoresUtf8_)
+        b += sizeof(std::string) + v.capacity();
     return b;
 }
 

@@ -4,9 +4,11 @@
 #include <QHash>
 #include <QString>
 #include <QStringView>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace motor {
@@ -36,6 +38,19 @@ public:
     // The day the first ten letters of a text name ("2024-01-31 ..."); invalid when none.
     QDate Dia(std::size_t fila) const;
 
+    // How a text column keeps its texts, for writers of many rows that read them straight:
+    // dates and times as numbers, few distinct texts as codes into Valores(), others as UTF-8
+    // bytes in one block.
+    enum class Forma : std::uint8_t { Dias, Segundos, Codigos, Bloque };
+    Forma forma() const { return forma_; }
+    std::uint16_t Codigo(std::size_t fila) const { return codigos_[fila]; }
+    const std::vector<QString>& Valores() const { return valores_; }
+    // A text column's row as the UTF-8 bytes of Texto(fila), made without a QString: a date or
+    // a time is written into espacio, any other text is the bytes the column keeps (valid while
+    // the column lives).
+    using EspacioUtf8 = std::array<char, 10>;
+    std::string_view Utf8(std::size_t fila, EspacioUtf8& espacio) const;
+
     // Equal texts have equal marks and different texts different ones, when the column keeps
     // its texts as numbers or codes (HayMarcas); a column of free texts has none.
     bool HayMarcas() const { return forma_ != Forma::Bloque; }
@@ -45,7 +60,6 @@ public:
     std::size_t Bytes() const;
 
 private:
-    enum class Forma : std::uint8_t { Dias, Segundos, Codigos, Bloque };
     void ACodigos();
     void ABloque();
     void AgregaCodigo(const QString& texto);
@@ -58,6 +72,7 @@ private:
     std::vector<std::int32_t> enteros_;    // Dias, Segundos
     std::vector<std::uint16_t> codigos_;   // Codigos
     std::vector<QString> valores_;         // Codigos: the distinct texts
+    std::vector<std::string> valoresUtf8_; // Codigos: the same, as UTF-8
     QHash<QString, std::uint16_t> indice_; // Codigos: text -> code
     std::string bytes_;                    // Bloque
     std::vector<std::uint32_t> finales_;   // Bloque: where each row's bytes end

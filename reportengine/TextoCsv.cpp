@@ -1,171 +1,184 @@
-// The CSV writer: each field goes as UTF-8 straight into a piece of bytes, two pieces made at
-// once on two cores; no text of a row or a field is made on the way.
+// The CSV writer: rows go as UTF-8 straight into pieces of bytes, made on two threads while this
+// one writes the pieces already made, in order. No text of a row is made on the way; a sheet
+// that can make its lines from its data skips its cells as well.
 #include "reportengine/ArchivoSeguro.h"
 #include "reportengine/Exportacion.h"
+#include "reportengine/PiezaCsv.h"
 
 #include <QDir>
-#include <QStringEncoder>
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
-#include <future>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace motor {
 
 namespace {
 
-// A piece's room to begin with, and its rows (also those between two progress calls).
-constexpr std::size_t Bloque = std::size_t(1) << 20;
+// The rows of a piece, also those between two progress calls.
 constexpr std::size_t PasoAvance = 2048;
-// The longest double in plain notation: 309 digits before the point, 324 after it.
-constexpr std::size_t LargoNumero = 400;
+// Pieces made ahead of the writing: the memory the writer holds.
+constexpr std::size_t Ranuras = 6;
+constexpr std::size_t Hacedores = 2;
+// Bytes written between two calls that start putting them on disk: the sync at the end then
+// waits only for the last of them.
+constexpr qint64 TramoAlDisco = qint64(8) << 20;
 
-bool PideComillas(QStringView texto) {
-    for (const QChar c : texto) {
-        const char16_t u = c.unicode();
-        if (u == u',' || u == u'"' || u == u'\n' || u == u'\r')
-            return true;
-    }
-    return false;
-}
-
-// Amounts in whole cents are most of a report. While doubles lie closer together than a cent
-// (below 10^12), the one text with at most two decimals that reads back as the value is also
-// its shortest: the same text to_chars gives, made without its search. nullptr when the value
-// is not such an amount.
-char* EnCentavos(double valor, char* p) {
-    if (valor == 0 || !(std::fabs(valor) < 1e12))
-        return nullptr;
-    const long long centavos = std::llround(valor * 100);
-    // Both sides round the same fraction correctly, so equal means it reads back exactly.
-    if (double(centavos) / 100 != valor)
-        return nullptr;
-    if (centavos < 0)
-        *p++ = '-';
-    const unsigned long long c = centavos < 0 ? 0ULL - (unsigned long long)centavos : centavos;
-    p = std::to_chars(p, p + 24, c / 100).ptr;
-    const unsigned fraccion = unsigned(c % 100);
-    if (fraccion != 0) {
-        *p++ = '.';
-        *p++ = char('0' + fraccion / 10);
-        if (fraccion % 10 != 0)
-            *p++ = char('0' + fraccion % 10);
-    }
-    return p;
-}
-
-// The shortest plain text that reads back as the value, never "1e+05", into p (room for
-// LargoNumero); gives its end.
-char* TextoNumero(double valor, char* p) {
-    if (char* fin = EnCentavos(valor, p))
-        return fin;
-    return std::to_chars(p, p + LargoNumero, valor, std::chars_format::fixed).ptr;
-}
-
-// The text of some rows, as UTF-8 bytes, made apart from the file so that several pieces can
-// be made at once.
-class Pieza {
-public:
-    void Campo(QStringView texto) {
-        if (PideComillas(texto)) {
-            Texto(CampoCsv(texto.toString()));
-            return;
-        }
-        Texto(texto);
-    }
-    void Numero(double valor) {
-        Reserva(LargoNumero);
-        lleno_ = std::size_t(TextoNumero(valor, bytes_.data() + lleno_) - bytes_.data());
-    }
-    template <std::size_t N> void Agrega(const char (&bytes)[N]) {
-        Reserva(N - 1);
-        std::copy(bytes, bytes + N - 1, bytes_.data() + lleno_);
-        lleno_ += N - 1;
-    }
-    void Vacia() { lleno_ = 0; }
-    const char* datos() const { return bytes_.data(); }
-    std::size_t largo() const { return lleno_; }
-
-private:
-    void Texto(QStringView texto) {
-        Reserva(std::size_t(codificador_.requiredSpace(texto.size())));
-        char* fin = codificador_.appendToBuffer(bytes_.data() + lleno_, texto);
-        lleno_ = std::size_t(fin - bytes_.data());
-    }
-    void Reserva(std::size_t largo) {
-        if (lleno_ + largo > bytes_.size())
-            bytes_.resize(std::max(bytes_.size() * 2, lleno_ + largo));
-    }
-
-    QStringEncoder codificador_{QStringEncoder::Utf8};
-    std::vector<char> bytes_ = std::vector<char>(Bloque);
-    std::size_t lleno_ = 0;
-};
-
-void Linea(const Hoja& h, std::size_t fila, Pieza& p) {
+void Linea(const Hoja& h, std::size_t fila, PiezaCsv& p) {
     for (std::size_t c = 0; c < h.columnas.size(); ++c) {
         if (c > 0)
-            p.Agrega(",");
+            p.Coma();
         if (h.columnas[c].tipo == TipoCelda::Numero) {
             p.Numero(h.celda(fila, c).numero);
         } else {
-            p.Campo(h.celda(fila, c).texto);
+            p.Campo(QStringView(h.celda(fila, c).texto));
         }
     }
-    p.Agrega("\r\n");
+    p.FinLinea();
 }
 
-void Encabezados(const Hoja& h, Pieza& p) {
+void Encabezados(const Hoja& h, PiezaCsv& p) {
     p.Agrega("\xEF\xBB\xBF");
     for (std::size_t c = 0; c < h.columnas.size(); ++c) {
         if (c > 0)
-            p.Agrega(",");
-        p.Campo(h.columnas[c].titulo);
+            p.Coma();
+        p.Campo(QStringView(h.columnas[c].titulo));
     }
-    p.Agrega("\r\n");
+    p.FinLinea();
 }
 
-// Rows in pieces; the two pieces of a round are made at once, one on another thread, then
-// written in order.
+void Filas(const Hoja& h, std::size_t desde, std::size_t hasta, PiezaCsv& pieza) {
+    if (h.lineasCsv) {
+        h.lineasCsv(desde, hasta, pieza);
+        return;
+    }
+    for (std::size_t f = desde; f < hasta; ++f)
+        Linea(h, f, pieza);
+}
+
+// The pieces of a sheet, PasoAvance rows each, made by two threads into a ring of Ranuras;
+// Toma hands them over in order. A piece is made only once the one Ranuras before it is
+// written, so memory stays the same however long the sheet.
+class Taller {
+public:
+    explicit Taller(const Hoja& hoja)
+        : hoja_(hoja), piezas_((hoja.filas + PasoAvance - 1) / PasoAvance) {
+        for (std::size_t i = 0; i < std::min(Hacedores, piezas_); ++i)
+            hilos_.emplace_back([this] { Hace(); });
+    }
+    ~Taller() {
+        {
+            const std::lock_guard<std::mutex> l(m_);
+            parar_ = true;
+        }
+        cambio_.notify_all();
+        for (std::thread& h : hilos_)
+            h.join();
+    }
+    Taller(const Taller&) = delete;
+    Taller& operator=(const Taller&) = delete;
+
+    std::size_t piezas() const { return piezas_; }
+
+    // Piece k, once made; a failure while making it ends the work here.
+    const PiezaCsv& Toma(std::size_t k) {
+        std::unique_lock<std::mutex> l(m_);
+        cambio_.wait(l, [&] { return hechas_[k % Ranuras] == k + 1 || fallo_; });
+        if (fallo_)
+            std::rethrow_exception(fallo_);
+        return ranuras_[k % Ranuras];
+    }
+    // Piece k is written: its place may take another.
+    void Suelta(std::size_t k) {
+        {
+            const std::lock_guard<std::mutex> l(m_);
+            escritas_ = k + 1;
+        }
+        cambio_.notify_all();
+    }
+
+private:
+    void Hace() {
+        try {
+            for (;;) {
+                std::size_t k = 0;
+                {
+                    std::unique_lock<std::mutex> l(m_);
+                    cambio_.wait(l, [&] {
+                        return parar_ || siguiente_ >= piezas_ || siguiente_ < escritas_ + Ranuras;
+                    });
+                    if (parar_ || siguiente_ >= piezas_)
+                        return;
+                    k = siguiente_++;
+                }
+                PiezaCsv& pieza = ranuras_[k % Ranuras];
+                pieza.Vacia();
+                const std::size_t desde = k * PasoAvance;
+                Filas(hoja_, desde, std::min(hoja_.filas, desde + PasoAvance), pieza);
+                {
+                    const std::lock_guard<std::mutex> l(m_);
+                    hechas_[k % Ranuras] = k + 1;
+                }
+                cambio_.notify_all();
+            }
+        } catch (...) {
+            {
+                const std::lock_guard<std::mutex> l(m_);
+                if (!fallo_)
+                    fallo_ = std::current_exception();
+                parar_ = true;
+            }
+            cambio_.notify_all();
+        }
+    }
+
+    const Hoja& hoja_;
+    const std::size_t piezas_;
+    std::array<PiezaCsv, Ranuras> ranuras_;
+    std::array<std::size_t, Ranuras> hechas_{}; // one past the number of the piece held
+    std::mutex m_;
+    std::condition_variable cambio_;
+    std::size_t siguiente_ = 0; // the next piece to make
+    std::size_t escritas_ = 0;  // pieces written
+    bool parar_ = false;
+    std::exception_ptr fallo_;
+    std::vector<std::thread> hilos_;
+};
+
 class Escritura {
 public:
     Escritura(const Hoja& hoja, ArchivoSeguro& archivo, const AvanceSalida& avance)
         : hoja_(hoja), archivo_(archivo), avance_(avance) {}
 
     void Escribe() {
-        Encabezados(hoja_, piezas_[0]);
-        Vacia(piezas_[0]);
-        for (std::size_t desde = 0; desde < hoja_.filas; desde += 2 * PasoAvance) {
-            const std::size_t medio = std::min(hoja_.filas, desde + PasoAvance);
-            const std::size_t hasta = std::min(hoja_.filas, medio + PasoAvance);
-            auto otra = std::async(std::launch::async, [&] { Filas(medio, hasta, piezas_[1]); });
-            Filas(desde, medio, piezas_[0]);
-            otra.get();
-            Vacia(piezas_[0]);
-            Avanza(medio);
-            if (hasta > medio) {
-                Vacia(piezas_[1]);
-                Avanza(hasta);
-            }
-        }
+        PiezaCsv encabezados;
+        Encabezados(hoja_, encabezados);
+        Vacia(encabezados);
         if (hoja_.filas == 0)
             Avanza(0);
+        Taller taller(hoja_);
+        for (std::size_t k = 0; k < taller.piezas(); ++k) {
+            Vacia(taller.Toma(k));
+            taller.Suelta(k);
+            Avanza(std::min(hoja_.filas, (k + 1) * PasoAvance));
+        }
         archivo_.Confirma();
     }
 
 private:
-    void Filas(std::size_t desde, std::size_t hasta, Pieza& pieza) const {
-        for (std::size_t f = desde; f < hasta; ++f)
-            Linea(hoja_, f, pieza);
-    }
-    void Vacia(Pieza& pieza) {
+    void Vacia(const PiezaCsv& pieza) {
         const auto largo = qint64(pieza.largo());
-        pieza.Vacia();
         // A failed write ends the work now; the safe writer knows why.
         if (largo > 0 && archivo_.Dispositivo().write(pieza.datos(), largo) != largo)
             archivo_.Confirma();
+        sinAdelantar_ += largo;
+        if (sinAdelantar_ >= TramoAlDisco) {
+            archivo_.Adelanta();
+            sinAdelantar_ = 0;
+        }
     }
     void Avanza(std::size_t hechas) {
         if (avance_ && !avance_(hechas, hoja_.filas))
@@ -178,13 +191,13 @@ private:
     const Hoja& hoja_;
     ArchivoSeguro& archivo_;
     const AvanceSalida& avance_;
-    std::array<Pieza, 2> piezas_;
+    qint64 sinAdelantar_ = 0;
 };
 
 } // namespace
 
 QString CampoCsv(const QString& texto) {
-    if (!PideComillas(texto))
+    if (!PideComillas(QStringView(texto)))
         return texto;
     QString t = texto;
     t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -192,8 +205,8 @@ QString CampoCsv(const QString& texto) {
 }
 
 QString NumeroCsv(double valor) {
-    char texto[LargoNumero];
-    return QString::fromLatin1(texto, TextoNumero(valor, texto) - texto);
+    char texto[LargoNumeroCsv];
+    return QString::fromLatin1(texto, TextoNumeroCsv(valor, texto) - texto);
 }
 
 void EscribeCsv(const Hoja& h, const QString& ruta, const AvanceSalida& avance) {

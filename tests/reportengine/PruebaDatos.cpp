@@ -121,12 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A column keeps every text exactly as read, whatever room it takes it in: dates and times
 // that are not written as the server writes them turn the column into plain texts, and many
-// distinct texts into one block.
+// distinct texts into one block. Its UTF-8 bytes are those of the text.
 TEST(Datos, CadaTextoSeLeeComoSeGuardo) {
     using T = motor::TipoDato;
     const QString muchos = QStringLiteral("muchos");
     const std::vector<std::pair<T, QStringList>> casos{
-        {T::Fecha, {"2024-01-31", "", "1999-12-01", "0001-01-01"}},
+        {T::Fecha, {"2024-01-31", "", "1999-12-01", "0001-01-01", "9999-12-31", "1600-02-29"}},
         {T::Fecha, {"2024-01-31", "0000-00-00", "2024-1-3", "2024-02-30", "", "2024-01-31"}},
         {T::Fecha, {"2024-01-31 10:00:00", "hoy"}},
         {T::Hora, {"09:30:00", "", "99:59:59", "00:00:00"}},
@@ -145,8 +145,11 @@ TEST(Datos, CadaTextoSeLeeComoSeGuardo) {
         for (const QString& v : valores)
             c.Agrega(v);
         ASSERT_EQ(c.filas(), std::size_t(valores.size()));
-        for (qsizetype i = 0; i < valores.size(); ++i)
+        motor::ColumnaDatos::EspacioUtf8 espacio;
+        for (qsizetype i = 0; i < valores.size(); ++i) {
             ASSERT_EQ(c.Texto(std::size_t(i)), valores[i]) << i;
+            ASSERT_EQ(c.Utf8(std::size_t(i), espacio), valores[i].toStdString()) << i;
+        }
         EXPECT_EQ(c.Dia(0), QDate::fromString(valores[0].left(10), Qt::ISODate));
     }
 }

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTime>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -365,6 +366,96 @@ TEST(Nucleo, ResumenEIndiceEnCsv) {
     const auto estados = correo::EstadosPorEnviar(clientes, dir.path(), {});
     EXPECT_EQ(estados[1].archivo, dir.filePath("B,2 - B,2 SA.pdf"));
     EXPECT_FALSE(estados[1].correos.Tiene());
+}
+
+// The movements sheet as CSV from its compact table is byte for byte what its cells give, for
+// every way a column keeps its texts: dates and times as numbers or (one odd value) as codes,
+// few texts as codes, many as one block; texts that need quotes, accents, empty cells, negative
+// amounts, numbers shown as text and back, fields the table lacks; rows printed in another order
+// and groups across the pieces the writer makes.
+TEST(Nucleo, MovimientosEnCsvComoSusCeldas) {
+    constexpr int Filas = 70000;
+    auto datos = std::make_shared<motor::DatosReporte>();
+    motor::TablaDatos& t = datos->tabla;
+    using T = motor::TipoDato;
+    for (const auto& [nombre, tipo] :
+         std::vector<std::pair<const char*, T>>{{"Fecha", T::Fecha},
+                                                {"Hora", T::Hora},
+                                                {"Movimiento", T::Texto},
+                                                {"Folio", T::Texto},
+                                                {"Importe", T::Numero},
+                                                {"Vence", T::Fecha},
+                                                {"Cifra", T::Texto}})
+        t.columnas.emplace_back(QString::fromUtf8(nombre), tipo);
+    const QStringList tipos{"Remisión", "Pago", "Devolución, \"parcial\"", "", "Ñandú\nlínea"};
+    const std::vector<double> importes{-941.6100000000047, 0.1 + 0.2, -0.0, 1e22, -12.5, 0};
+    for (int f = 0; f < Filas; ++f) {
+        const bool vacia = f % 1000 == 3;
+        t.columnas[0].Agrega(vacia ? QString()
+                                   : QDate(2024, 1, 1).addDays(f % 400).toString(Qt::ISODate));
+        t.columnas[1].Agrega(vacia ? QString()
+                                   : QTime(0, 0).addSecs(f * 7 % 86400).toString(Qt::ISODate));
+        t.columnas[2].Agrega(tipos[f % tipos.size()]);
+        t.columnas[3].Agrega(f % 7 == 0 ? QStringLiteral("a,\"%1\"").arg(f)
+                                        : QStringLiteral("Fº %1").arg(f));
+        t.columnas[4].Agrega(importes[std::size_t(f) % importes.size()] * (f % 11 + 1));
+        t.columnas[5].Agrega(
+            f == 5 ? QStringLiteral("hoy")
+                   : QStringLiteral("2025-02-%1").arg(f % 28 + 1, 2, 10, QLatin1Char('0')));
+        t.columnas[6].Agrega(QString::number(f % 13 - 6.25));
+        datos->orden.push_back(std::size_t(Filas - 1 - f));
+        if (f % 997 == 0 || f % 2048 == 0)
+            datos->grupos.push_back(
+                {QStringLiteral("C%1").arg(f),
+                 f % 3 ? QStringLiteral("Núñez, \"hijos\" %1").arg(f) : QString(), std::size_t(f),
+                 std::size_t(f)});
+        datos->grupos.back().hasta = std::size_t(f) + 1;
+    }
+    t.filas = Filas;
+    motor::Diseno d = Diseno();
+    using F = motor::FormatoCampo;
+    d.columnas.clear();
+    for (const auto& [campo, formato] :
+         std::vector<std::pair<const char*, F>>{{"Fecha", F::Fecha},
+                                                {"Hora", F::Hora},
+                                                {"Movimiento", F::Texto},
+                                                {"Folio", F::Texto},
+                                                {"Importe", F::Importe},
+                                                {"Importe", F::Texto},
+                                                {"Vence", F::Fecha},
+                                                {"Cifra", F::Importe},
+                                                {"Falta", F::Texto},
+                                                {"Falta", F::Importe}})
+        d.columnas.push_back({QString::fromUtf8(campo), QString::fromUtf8(campo), formato});
+    datos->lugares = motor::UbicaCampos(t, d);
+    auto cuentas = std::make_shared<motor::Cuentas>();
+    cuentas->conTotal.assign(d.columnas.size(), false);
+
+    const motor::Hoja rapida = motor::Hojas(datos, cuentas, d)[0];
+    ASSERT_TRUE(rapida.lineasCsv);
+    motor::Hoja celdas = rapida;
+    celdas.lineasCsv = {};
+    QTemporaryDir dir;
+    motor::EscribeCsv(rapida, dir.filePath(QStringLiteral("rapida.csv")));
+    motor::EscribeCsv(celdas, dir.filePath(QStringLiteral("celdas.csv")));
+    const QByteArray escrito = prueba::LeeArchivo(dir.filePath(QStringLiteral("rapida.csv")));
+    EXPECT_TRUE(escrito == prueba::LeeArchivo(dir.filePath(QStringLiteral("celdas.csv"))));
+    // The last rows printed: the table's first six, with an empty date, time and kind, the odd
+    // date, a line end in a field and odd amounts.
+    EXPECT_TRUE(escrito.endsWith(
+        "C69790,\"Núñez, \"\"hijos\"\" 69790\",2024-01-06,00:00:35,Remisión,Fº "
+        "5,0,0,hoy,-1.25,,0\r\n"
+        "C69790,\"Núñez, \"\"hijos\"\" 69790\",2024-01-05,00:00:28,\"Ñandú\nlínea\",Fº 4,-62.5,"
+        "-62.5,2025-02-05,-2.25,,0\r\n"
+        "C69790,\"Núñez, \"\"hijos\"\" 69790\",,,,Fº 3,40000000000000000000000,4e+22,2025-02-04,"
+        "-3.25,,0\r\n"
+        "C69790,\"Núñez, \"\"hijos\"\" 69790\",2024-01-03,00:00:14,\"Devolución, \"\"parcial\"\"\","
+        "Fº 2,-0,0,2025-02-03,-4.25,,0\r\n"
+        "C69790,\"Núñez, \"\"hijos\"\" 69790\",2024-01-02,00:00:07,Pago,Fº 1,0.6000000000000001,"
+        "0.6,2025-02-02,-5.25,,0\r\n"
+        "C69790,\"Núñez, \"\"hijos\"\" 69790\",2024-01-01,00:00:00,Remisión,\"a,\"\"0\"\"\","
+        "-941.6100000000047,-941.61,2025-02-01,-6.25,,0\r\n"))
+        << escrito.right(700).toStdString();
 }
 
 // A short report's PDF (one writer) and a long one's (two halves, joined): every page in its
