@@ -174,6 +174,99 @@ bool Avanza(SQLHSTMT h, const QString& ubicacion) {
     return true;
 }
 
+// Appends the rows of the statement just run on h to tabla, whose columns are columnas.
+void AgregaFilas(SQLHSTMT h, const QString& ubicacion, const std::vector<ColumnaPedida>& columnas,
+                 TablaDatos& tabla) {
+    std::vector<Enlace> enlaces(columnas.size());
+    // Texts of a bounded size are fetched in blocks; a column of unknown or large size (TEXT)
+    // is read row by row, each value whole.
+    bool porFila = false;
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        Enlace& e = enlaces[i];
+        e.numerica = columnas[i].tipo == TipoDato::Numero;
+        if (e.numerica)
+            continue;
+        SQLULEN tamano = 0;
+        SQLSMALLINT tipo = 0, decimales = 0, nulos = 0;
+        SQLDescribeColW(h, SQLUSMALLINT(i + 1), nullptr, 0, nullptr, &tipo, &tamano, &decimales,
+                        &nulos);
+        // Room for characters outside the basic plane, which take two UTF-16 units: a value
+        // of the column's declared size always fits whole.
+        if (tamano == 0 || tamano > SQLULEN(CaracteresMaximos / 2))
+            porFila = true;
+        e.caracteres = std::max<SQLLEN>(SQLLEN(tamano) * 2, 32) + 1;
+    }
+
+    if (porFila) {
+        while (Avanza(h, ubicacion)) {
+            for (std::size_t i = 0; i < enlaces.size(); ++i) {
+                ColumnaDatos& c = tabla.columnas[i];
+                const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
+                if (enlaces[i].numerica)
+                    c.Agrega(NumeroDe(h, n));
+                else
+                    c.Agrega(TextoDe(h, n));
+            }
+            ++tabla.filas;
+        }
+        return;
+    }
+
+    SQLULEN leidas = 0;
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(FilasPorBloque), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
+    for (std::size_t i = 0; i < enlaces.size(); ++i) {
+        Enlace& e = enlaces[i];
+        e.indicadores.resize(FilasPorBloque);
+        const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
+        SQLRETURN r;
+        if (e.numerica) {
+            e.numeros.resize(FilasPorBloque);
+            r = SQLBindCol(h, n, SQL_C_DOUBLE, e.numeros.data(), sizeof(double),
+                           e.indicadores.data());
+        } else {
+            e.textos.resize(std::size_t(e.caracteres) * FilasPorBloque);
+            r = SQLBindCol(h, n, SQL_C_WCHAR, e.textos.data(),
+                           e.caracteres * SQLLEN(sizeof(char16_t)), e.indicadores.data());
+        }
+        Comprueba(r, h, ubicacion);
+    }
+
+    while (Avanza(h, ubicacion)) {
+        for (std::size_t i = 0; i < enlaces.size(); ++i) {
+            const Enlace& e = enlaces[i];
+            ColumnaDatos& c = tabla.columnas[i];
+            for (SQLULEN f = 0; f < leidas; ++f) {
+                const SQLLEN ind = e.indicadores[f];
+                if (e.numerica) {
+                    c.Agrega(ind == SQL_NULL_DATA ? 0.0 : e.numeros[f]);
+                    continue;
+                }
+                if (ind == SQL_NULL_DATA) {
+                    c.Agrega(QStringView());
+                    continue;
+                }
+                const char16_t* texto = e.textos.data() + std::size_t(e.caracteres) * f;
+                c.Agrega(QStringView(texto, qsizetype(Largo(texto, std::size_t(e.caracteres)))));
+            }
+        }
+        tabla.filas += leidas;
+    }
+}
+
+// A text of the column's own character set and collation, from its bytes in hex: it compares
+// exactly as the column's values do, whatever the session's character set.
+QString Literal(const QString& hex, const QString& juego, const QString& intercalacion) {
+    return QStringLiteral("_%1 X'%2' COLLATE %3").arg(juego, hex, intercalacion);
+}
+
+bool EsNombre(const QString& texto) {
+    return !texto.isEmpty() && std::all_of(texto.begin(), texto.end(), [](QChar c) {
+        return c.isLetterOrNumber() || c == QLatin1Char('_');
+    });
+}
+
 } // namespace
 
 QString UbicacionSql(const QString& ubicacion) {
@@ -247,96 +340,74 @@ ConexionOdbc::~ConexionOdbc() {
         SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
 }
 
-TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas) {
+TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas,
+                             const QString& columnaTramos) {
     QStringList lista;
     for (const ColumnaPedida& c : columnas)
         lista << UbicacionSql(c.nombre);
-    Sentencia st(conexion_);
-    const SQLHSTMT h = st.h();
-    Corre(h,
-          QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) + QStringLiteral(" FROM ") +
-              UbicacionSql(ubicacion),
-          ubicacion);
-
+    const QString consulta = QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) +
+                             QStringLiteral(" FROM ") + UbicacionSql(ubicacion);
     TablaDatos tabla;
-    std::vector<Enlace> enlaces(columnas.size());
-    // Texts of a bounded size are fetched in blocks; a column of unknown or large size (TEXT)
-    // is read row by row, each value whole.
-    bool porFila = false;
-    for (std::size_t i = 0; i < columnas.size(); ++i) {
-        tabla.columnas.emplace_back(columnas[i].nombre, columnas[i].tipo);
-        Enlace& e = enlaces[i];
-        e.numerica = columnas[i].tipo == TipoDato::Numero;
-        if (e.numerica)
-            continue;
-        SQLULEN tamano = 0;
-        SQLSMALLINT tipo = 0, decimales = 0, nulos = 0;
-        SQLDescribeColW(h, SQLUSMALLINT(i + 1), nullptr, 0, nullptr, &tipo, &tamano, &decimales,
-                        &nulos);
-        // Room for characters outside the basic plane, which take two UTF-16 units: a value
-        // of the column's declared size always fits whole.
-        if (tamano == 0 || tamano > SQLULEN(CaracteresMaximos / 2))
-            porFila = true;
-        e.caracteres = std::max<SQLLEN>(SQLLEN(tamano) * 2, 32) + 1;
-    }
-
-    if (porFila) {
-        while (Avanza(h, ubicacion)) {
-            for (std::size_t i = 0; i < enlaces.size(); ++i) {
-                ColumnaDatos& c = tabla.columnas[i];
-                const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
-                if (enlaces[i].numerica)
-                    c.Agrega(NumeroDe(h, n));
-                else
-                    c.Agrega(TextoDe(h, n));
-            }
-            ++tabla.filas;
-        }
-        return tabla;
-    }
-
-    SQLULEN leidas = 0;
-    SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
-    SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(FilasPorBloque), 0);
-    SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
-    for (std::size_t i = 0; i < enlaces.size(); ++i) {
-        Enlace& e = enlaces[i];
-        e.indicadores.resize(FilasPorBloque);
-        const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
-        SQLRETURN r;
-        if (e.numerica) {
-            e.numeros.resize(FilasPorBloque);
-            r = SQLBindCol(h, n, SQL_C_DOUBLE, e.numeros.data(), sizeof(double),
-                           e.indicadores.data());
-        } else {
-            e.textos.resize(std::size_t(e.caracteres) * FilasPorBloque);
-            r = SQLBindCol(h, n, SQL_C_WCHAR, e.textos.data(),
-                           e.caracteres * SQLLEN(sizeof(char16_t)), e.indicadores.data());
-        }
-        Comprueba(r, h, ubicacion);
-    }
-
-    while (Avanza(h, ubicacion)) {
-        for (std::size_t i = 0; i < enlaces.size(); ++i) {
-            const Enlace& e = enlaces[i];
-            ColumnaDatos& c = tabla.columnas[i];
-            for (SQLULEN f = 0; f < leidas; ++f) {
-                const SQLLEN ind = e.indicadores[f];
-                if (e.numerica) {
-                    c.Agrega(ind == SQL_NULL_DATA ? 0.0 : e.numeros[f]);
-                    continue;
-                }
-                if (ind == SQL_NULL_DATA) {
-                    c.Agrega(QStringView());
-                    continue;
-                }
-                const char16_t* texto = e.textos.data() + std::size_t(e.caracteres) * f;
-                c.Agrega(QStringView(texto, qsizetype(Largo(texto, std::size_t(e.caracteres)))));
-            }
-        }
-        tabla.filas += leidas;
+    for (const ColumnaPedida& c : columnas)
+        tabla.columnas.emplace_back(c.nombre, c.tipo);
+    for (const QString& donde : Tramos(ubicacion, columnaTramos)) {
+        Sentencia st(conexion_);
+        Corre(st.h(), consulta + donde, ubicacion);
+        AgregaFilas(st.h(), ubicacion, columnas, tabla);
     }
     return tabla;
+}
+
+// The WHERE of each range of the rows, by the column's values as the database orders them,
+// each holding about filasPorTramo_ rows: every row falls in exactly one range, since a range
+// is the values from one bound up to the next under the column's own collation. One range
+// with no WHERE for a small table, and when the column is not text.
+std::vector<QString> ConexionOdbc::Tramos(const QString& ubicacion, const QString& columna) {
+    if (columna.isEmpty())
+        return {QString()};
+    const QString c = UbicacionSql(columna);
+    QStringList limites; // each range's first value, in hex, past the first range
+    QString juego, intercalacion;
+    {
+        Sentencia st(conexion_);
+        const SQLHSTMT h = st.h();
+        Corre(h,
+              QStringLiteral("SELECT HEX(%1), COUNT(*), CHARSET(%1), COLLATION(%1) FROM %2 "
+                             "GROUP BY %1 ORDER BY %1")
+                  .arg(c, UbicacionSql(ubicacion)),
+              ubicacion);
+        double enTramo = 0;
+        while (Avanza(h, ubicacion)) {
+            bool nulo = false;
+            const QString hex = TextoDe(h, 1, &nulo);
+            if (!nulo) {
+                juego = TextoDe(h, 3);
+                intercalacion = TextoDe(h, 4);
+                if (enTramo >= double(filasPorTramo_)) {
+                    limites << hex;
+                    enTramo = 0;
+                }
+            }
+            enTramo += NumeroDe(h, 2);
+        }
+    }
+    if (limites.isEmpty() || juego == QLatin1String("binary") || !EsNombre(juego) ||
+        !EsNombre(intercalacion))
+        return {QString()};
+    auto desde = [&](qsizetype i) {
+        return c + QStringLiteral(" >= ") + Literal(limites[i], juego, intercalacion);
+    };
+    auto antes = [&](qsizetype i) {
+        return c + QStringLiteral(" < ") + Literal(limites[i], juego, intercalacion);
+    };
+    // NULL sorts first: it goes with the first range.
+    std::vector<QString> tramos{QStringLiteral(" WHERE (") + antes(0) + QStringLiteral(" OR ") + c +
+                                QStringLiteral(" IS NULL)")};
+    for (qsizetype i = 0; i + 1 < limites.size(); ++i)
+        tramos.push_back(QStringLiteral(" WHERE ") + desde(i) + QStringLiteral(" AND ") +
+                         antes(i + 1));
+    tramos.push_back(QStringLiteral(" WHERE ") + desde(limites.size() - 1));
+    return tramos;
 }
 
 void ConexionOdbc::Ejecuta(const QString& sql, const QString& ubicacion) {

@@ -3,11 +3,17 @@
 #include "reportengine/TablaDatos.h"
 
 #include <QString>
+#include <algorithm>
 #include <chrono>
 #include <sql.h>
 #include <vector>
 
 namespace motor {
+
+// Rows per range when Lee reads a table in ranges. MariaDB Connector/ODBC 3.1 keeps a whole
+// answer in memory (about 150 bytes a row of the movements) before the first row is fetched;
+// in ranges it holds one range at a time.
+inline constexpr std::size_t FilasPorTramo = 50000;
 
 // An ODBC connection through the plain API, opened by SQLDriverConnect with the whole text.
 class ConexionOdbc : public FuenteDatos {
@@ -17,14 +23,21 @@ public:
     ConexionOdbc(const ConexionOdbc&) = delete;
     ConexionOdbc& operator=(const ConexionOdbc&) = delete;
 
-    TablaDatos Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas) override;
+    TablaDatos Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas,
+                   const QString& columnaTramos = {}) override;
     Clasificacion Clasifica(const QString& ubicacion, const QString& columna) override;
     QHash<QString, QString> Busca(const QString& ubicacion, const QString& columnaClave,
                                   const QString& columnaValor,
                                   const std::vector<QString>& claves) override;
 
+    // About how many rows one range of Lee holds (a value with more rows is one range).
+    void PonFilasPorTramo(std::size_t filas) { filasPorTramo_ = std::max<std::size_t>(filas, 1); }
+
 private:
     void Ejecuta(const QString& sql, const QString& ubicacion);
+    std::vector<QString> Tramos(const QString& ubicacion, const QString& columna);
+
+    std::size_t filasPorTramo_ = FilasPorTramo;
 
     SQLHENV entorno_ = SQL_NULL_HENV;
     SQLHDBC conexion_ = SQL_NULL_HDBC;

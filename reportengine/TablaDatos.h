@@ -96,8 +96,11 @@ class FuenteDatos {
 public:
     virtual ~FuenteDatos() = default;
     // The table at "base.tabla" or "tabla", in stored order. Fails with the engine's numbers.
-    virtual TablaDatos Lee(const QString& ubicacion,
-                           const std::vector<ColumnaPedida>& columnas) = 0;
+    // With columnaTramos (a text column), the rows may come in ranges of that column's values
+    // as the database orders them, each value whole in one range and the rows of a range in
+    // stored order: a sort whose first key is that column gives the same order either way.
+    virtual TablaDatos Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas,
+                           const QString& columnaTramos = {}) = 0;
     // The classes of every value of a column of that table.
     virtual Clasificacion Clasifica(const QString& ubicacion, const QString& columna) = 0;
     // For each key, columnaValor of the first row the database finds whose columnaClave equals
