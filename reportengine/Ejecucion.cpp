@@ -41,8 +41,7 @@ DatosReporte Lee(const Plantilla& plantilla, const Corrida& c) {
     const Diseno& d = plantilla.diseno;
     const QString filas = ubicacion(0);
     FuenteDatos& datos = fuente(0);
-    // In ranges of the group column, which the rows are sorted by first.
-    TablaDatos tabla = datos.Lee(filas, ColumnasPedidas(d), d.campoGrupo);
+    TablaDatos tabla = datos.Lee(filas, ColumnasPedidas(d));
     Clasificaciones clases;
     for (const QString& campo : CamposClasificados(d))
         clases.insert(campo, datos.Clasifica(filas, campo));

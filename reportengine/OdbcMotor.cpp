@@ -174,9 +174,11 @@ bool Avanza(SQLHSTMT h, const QString& ubicacion) {
     return true;
 }
 
-// Appends the rows of the statement just run on h to tabla, whose columns are columnas.
-void AgregaFilas(SQLHSTMT h, const QString& ubicacion, const std::vector<ColumnaPedida>& columnas,
-                 TablaDatos& tabla) {
+// Appends the rows of the statement just run on h to tabla, whose columns are columnas; the
+// rows appended.
+std::size_t AgregaFilas(SQLHSTMT h, const QString& ubicacion,
+                        const std::vector<ColumnaPedida>& columnas, TablaDatos& tabla) {
+    const std::size_t antes = tabla.filas;
     std::vector<Enlace> enlaces(columnas.size());
     // Texts of a bounded size are fetched in blocks; a column of unknown or large size (TEXT)
     // is read row by row, each value whole.
@@ -209,7 +211,7 @@ void AgregaFilas(SQLHSTMT h, const QString& ubicacion, const std::vector<Columna
             }
             ++tabla.filas;
         }
-        return;
+        return tabla.filas - antes;
     }
 
     SQLULEN leidas = 0;
@@ -253,18 +255,7 @@ void AgregaFilas(SQLHSTMT h, const QString& ubicacion, const std::vector<Columna
         }
         tabla.filas += leidas;
     }
-}
-
-// A text of the column's own character set and collation, from its bytes in hex: it compares
-// exactly as the column's values do, whatever the session's character set.
-QString Literal(const QString& hex, const QString& juego, const QString& intercalacion) {
-    return QStringLiteral("_%1 X'%2' COLLATE %3").arg(juego, hex, intercalacion);
-}
-
-bool EsNombre(const QString& texto) {
-    return !texto.isEmpty() && std::all_of(texto.begin(), texto.end(), [](QChar c) {
-        return c.isLetterOrNumber() || c == QLatin1Char('_');
-    });
+    return tabla.filas - antes;
 }
 
 } // namespace
@@ -340,74 +331,40 @@ ConexionOdbc::~ConexionOdbc() {
         SQLFreeHandle(SQL_HANDLE_ENV, entorno_);
 }
 
-TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas,
-                             const QString& columnaTramos) {
+TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas) {
     QStringList lista;
     for (const ColumnaPedida& c : columnas)
         lista << UbicacionSql(c.nombre);
     const QString consulta = QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) +
                              QStringLiteral(" FROM ") + UbicacionSql(ubicacion);
-    TablaDatos tabla;
-    for (const ColumnaPedida& c : columnas)
-        tabla.columnas.emplace_back(c.nombre, c.tipo);
-    for (const QString& donde : Tramos(ubicacion, columnaTramos)) {
-        Sentencia st(conexion_);
-        Corre(st.h(), consulta + donde, ubicacion);
-        AgregaFilas(st.h(), ubicacion, columnas, tabla);
-    }
-    return tabla;
-}
-
-// The WHERE of each range of the rows, by the column's values as the database orders them,
-// each holding about filasPorTramo_ rows: every row falls in exactly one range, since a range
-// is the values from one bound up to the next under the column's own collation. One range
-// with no WHERE for a small table, and when the column is not text.
-std::vector<QString> ConexionOdbc::Tramos(const QString& ubicacion, const QString& columna) {
-    if (columna.isEmpty())
-        return {QString()};
-    const QString c = UbicacionSql(columna);
-    QStringList limites; // each range's first value, in hex, past the first range
-    QString juego, intercalacion;
+    std::size_t filas = 0;
     {
-        Sentencia st(conexion_);
-        const SQLHSTMT h = st.h();
-        Corre(h,
-              QStringLiteral("SELECT HEX(%1), COUNT(*), CHARSET(%1), COLLATION(%1) FROM %2 "
-                             "GROUP BY %1 ORDER BY %1")
-                  .arg(c, UbicacionSql(ubicacion)),
+        // The count sizes the table (MyISAM keeps it, so it costs nothing there).
+        Sentencia cuenta(conexion_);
+        Corre(cuenta.h(), QStringLiteral("SELECT COUNT(*) FROM ") + UbicacionSql(ubicacion),
               ubicacion);
-        double enTramo = 0;
-        while (Avanza(h, ubicacion)) {
-            bool nulo = false;
-            const QString hex = TextoDe(h, 1, &nulo);
-            if (!nulo) {
-                juego = TextoDe(h, 3);
-                intercalacion = TextoDe(h, 4);
-                if (enTramo >= double(filasPorTramo_)) {
-                    limites << hex;
-                    enTramo = 0;
-                }
-            }
-            enTramo += NumeroDe(h, 2);
-        }
+        if (Avanza(cuenta.h(), ubicacion))
+            filas = std::size_t(NumeroDe(cuenta.h(), 1));
     }
-    if (limites.isEmpty() || juego == QLatin1String("binary") || !EsNombre(juego) ||
-        !EsNombre(intercalacion))
-        return {QString()};
-    auto desde = [&](qsizetype i) {
-        return c + QStringLiteral(" >= ") + Literal(limites[i], juego, intercalacion);
-    };
-    auto antes = [&](qsizetype i) {
-        return c + QStringLiteral(" < ") + Literal(limites[i], juego, intercalacion);
-    };
-    // NULL sorts first: it goes with the first range.
-    std::vector<QString> tramos{QStringLiteral(" WHERE (") + antes(0) + QStringLiteral(" OR ") + c +
-                                QStringLiteral(" IS NULL)")};
-    for (qsizetype i = 0; i + 1 < limites.size(); ++i)
-        tramos.push_back(QStringLiteral(" WHERE ") + desde(i) + QStringLiteral(" AND ") +
-                         antes(i + 1));
-    tramos.push_back(QStringLiteral(" WHERE ") + desde(limites.size() - 1));
-    return tramos;
+    TablaDatos tabla;
+    for (const ColumnaPedida& c : columnas) {
+        tabla.columnas.emplace_back(c.nombre, c.tipo);
+        tabla.columnas.back().Reserva(filas);
+    }
+    // A large table in ranges of its stored order, each a scan from the start that hands over
+    // only its rows: the server's scan is cheap next to the driver holding every row.
+    const bool porTramos = filasPorTramo_ > 0 && filas > filasPorTramo_;
+    tramos_ = 0;
+    for (std::size_t desde = 0;; desde += filasPorTramo_) {
+        Sentencia st(conexion_);
+        Corre(st.h(),
+              porTramos ? consulta + QStringLiteral(" LIMIT %1, %2").arg(desde).arg(filasPorTramo_)
+                        : consulta,
+              ubicacion);
+        ++tramos_;
+        if (AgregaFilas(st.h(), ubicacion, columnas, tabla) < filasPorTramo_ || !porTramos)
+            return tabla;
+    }
 }
 
 void ConexionOdbc::Ejecuta(const QString& sql, const QString& ubicacion) {

@@ -28,6 +28,9 @@ public:
     bool numerica() const { return numerica_; }
     std::size_t filas() const;
 
+    // Room for that many rows in the column's first form, so that a table whose size is known
+    // grows without copies or spare room.
+    void Reserva(std::size_t filas);
     void Agrega(double numero); // a number column
     void Agrega(QStringView texto);
 
@@ -96,11 +99,8 @@ class FuenteDatos {
 public:
     virtual ~FuenteDatos() = default;
     // The table at "base.tabla" or "tabla", in stored order. Fails with the engine's numbers.
-    // With columnaTramos (a text column), the rows may come in ranges of that column's values
-    // as the database orders them, each value whole in one range and the rows of a range in
-    // stored order: a sort whose first key is that column gives the same order either way.
-    virtual TablaDatos Lee(const QString& ubicacion, const std::vector<ColumnaPedida>& columnas,
-                           const QString& columnaTramos = {}) = 0;
+    virtual TablaDatos Lee(const QString& ubicacion,
+                           const std::vector<ColumnaPedida>& columnas) = 0;
     // The classes of every value of a column of that table.
     virtual Clasificacion Clasifica(const QString& ubicacion, const QString& columna) = 0;
     // For each key, columnaValor of the first row the database finds whose columnaClave equals
