@@ -174,6 +174,90 @@ bool Avanza(SQLHSTMT h, const QString& ubicacion) {
     return true;
 }
 
+// Appends the rows of the statement just run on h to tabla, whose columns are columnas; the
+// rows appended.
+std::size_t AgregaFilas(SQLHSTMT h, const QString& ubicacion,
+                        const std::vector<ColumnaPedida>& columnas, TablaDatos& tabla) {
+    const std::size_t antes = tabla.filas;
+    std::vector<Enlace> enlaces(columnas.size());
+    // Texts of a bounded size are fetched in blocks; a column of unknown or large size (TEXT)
+    // is read row by row, each value whole.
+    bool porFila = false;
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        Enlace& e = enlaces[i];
+        e.numerica = columnas[i].tipo == TipoDato::Numero;
+        if (e.numerica)
+            continue;
+        SQLULEN tamano = 0;
+        SQLSMALLINT tipo = 0, decimales = 0, nulos = 0;
+        SQLDescribeColW(h, SQLUSMALLINT(i + 1), nullptr, 0, nullptr, &tipo, &tamano, &decimales,
+                        &nulos);
+        // Room for characters outside the basic plane, which take two UTF-16 units: a value
+        // of the column's declared size always fits whole.
+        if (tamano == 0 || tamano > SQLULEN(CaracteresMaximos / 2))
+            porFila = true;
+        e.caracteres = std::max<SQLLEN>(SQLLEN(tamano) * 2, 32) + 1;
+    }
+
+    if (porFila) {
+        while (Avanza(h, ubicacion)) {
+            for (std::size_t i = 0; i < enlaces.size(); ++i) {
+                ColumnaDatos& c = tabla.columnas[i];
+                const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
+                if (enlaces[i].numerica)
+                    c.Agrega(NumeroDe(h, n));
+                else
+                    c.Agrega(TextoDe(h, n));
+            }
+            ++tabla.filas;
+        }
+        return tabla.filas - antes;
+    }
+
+    SQLULEN leidas = 0;
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(FilasPorBloque), 0);
+    SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
+    for (std::size_t i = 0; i < enlaces.size(); ++i) {
+        Enlace& e = enlaces[i];
+        e.indicadores.resize(FilasPorBloque);
+        const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
+        SQLRETURN r;
+        if (e.numerica) {
+            e.numeros.resize(FilasPorBloque);
+            r = SQLBindCol(h, n, SQL_C_DOUBLE, e.numeros.data(), sizeof(double),
+                           e.indicadores.data());
+        } else {
+            e.textos.resize(std::size_t(e.caracteres) * FilasPorBloque);
+            r = SQLBindCol(h, n, SQL_C_WCHAR, e.textos.data(),
+                           e.caracteres * SQLLEN(sizeof(char16_t)), e.indicadores.data());
+        }
+        Comprueba(r, h, ubicacion);
+    }
+
+    while (Avanza(h, ubicacion)) {
+        for (std::size_t i = 0; i < enlaces.size(); ++i) {
+            const Enlace& e = enlaces[i];
+            ColumnaDatos& c = tabla.columnas[i];
+            for (SQLULEN f = 0; f < leidas; ++f) {
+                const SQLLEN ind = e.indicadores[f];
+                if (e.numerica) {
+                    c.Agrega(ind == SQL_NULL_DATA ? 0.0 : e.numeros[f]);
+                    continue;
+                }
+                if (ind == SQL_NULL_DATA) {
+                    c.Agrega(QStringView());
+                    continue;
+                }
+                const char16_t* texto = e.textos.data() + std::size_t(e.caracteres) * f;
+                c.Agrega(QStringView(texto, qsizetype(Largo(texto, std::size_t(e.caracteres)))));
+            }
+        }
+        tabla.filas += leidas;
+    }
+    return tabla.filas - antes;
+}
+
 } // namespace
 
 QString UbicacionSql(const QString& ubicacion) {
@@ -251,92 +335,36 @@ TablaDatos ConexionOdbc::Lee(const QString& ubicacion, const std::vector<Columna
     QStringList lista;
     for (const ColumnaPedida& c : columnas)
         lista << UbicacionSql(c.nombre);
-    Sentencia st(conexion_);
-    const SQLHSTMT h = st.h();
-    Corre(h,
-          QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) + QStringLiteral(" FROM ") +
-              UbicacionSql(ubicacion),
-          ubicacion);
-
+    const QString consulta = QStringLiteral("SELECT ") + lista.join(QLatin1Char(',')) +
+                             QStringLiteral(" FROM ") + UbicacionSql(ubicacion);
+    std::size_t filas = 0;
+    {
+        // The count sizes the table (MyISAM keeps it, so it costs nothing there).
+        Sentencia cuenta(conexion_);
+        Corre(cuenta.h(), QStringLiteral("SELECT COUNT(*) FROM ") + UbicacionSql(ubicacion),
+              ubicacion);
+        if (Avanza(cuenta.h(), ubicacion))
+            filas = std::size_t(NumeroDe(cuenta.h(), 1));
+    }
     TablaDatos tabla;
-    std::vector<Enlace> enlaces(columnas.size());
-    // Texts of a bounded size are fetched in blocks; a column of unknown or large size (TEXT)
-    // is read row by row, each value whole.
-    bool porFila = false;
-    for (std::size_t i = 0; i < columnas.size(); ++i) {
-        tabla.columnas.emplace_back(columnas[i].nombre, columnas[i].tipo);
-        Enlace& e = enlaces[i];
-        e.numerica = columnas[i].tipo == TipoDato::Numero;
-        if (e.numerica)
-            continue;
-        SQLULEN tamano = 0;
-        SQLSMALLINT tipo = 0, decimales = 0, nulos = 0;
-        SQLDescribeColW(h, SQLUSMALLINT(i + 1), nullptr, 0, nullptr, &tipo, &tamano, &decimales,
-                        &nulos);
-        // Room for characters outside the basic plane, which take two UTF-16 units: a value
-        // of the column's declared size always fits whole.
-        if (tamano == 0 || tamano > SQLULEN(CaracteresMaximos / 2))
-            porFila = true;
-        e.caracteres = std::max<SQLLEN>(SQLLEN(tamano) * 2, 32) + 1;
+    for (const ColumnaPedida& c : columnas) {
+        tabla.columnas.emplace_back(c.nombre, c.tipo);
+        tabla.columnas.back().Reserva(filas);
     }
-
-    if (porFila) {
-        while (Avanza(h, ubicacion)) {
-            for (std::size_t i = 0; i < enlaces.size(); ++i) {
-                ColumnaDatos& c = tabla.columnas[i];
-                const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
-                if (enlaces[i].numerica)
-                    c.Agrega(NumeroDe(h, n));
-                else
-                    c.Agrega(TextoDe(h, n));
-            }
-            ++tabla.filas;
-        }
-        return tabla;
+    // A large table in ranges of its stored order, each a scan from the start that hands over
+    // only its rows: the server's scan is cheap next to the driver holding every row.
+    const bool porTramos = filasPorTramo_ > 0 && filas > filasPorTramo_;
+    tramos_ = 0;
+    for (std::size_t desde = 0;; desde += filasPorTramo_) {
+        Sentencia st(conexion_);
+        Corre(st.h(),
+              porTramos ? consulta + QStringLiteral(" LIMIT %1, %2").arg(desde).arg(filasPorTramo_)
+                        : consulta,
+              ubicacion);
+        ++tramos_;
+        if (AgregaFilas(st.h(), ubicacion, columnas, tabla) < filasPorTramo_ || !porTramos)
+            return tabla;
     }
-
-    SQLULEN leidas = 0;
-    SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
-    SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(FilasPorBloque), 0);
-    SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
-    for (std::size_t i = 0; i < enlaces.size(); ++i) {
-        Enlace& e = enlaces[i];
-        e.indicadores.resize(FilasPorBloque);
-        const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
-        SQLRETURN r;
-        if (e.numerica) {
-            e.numeros.resize(FilasPorBloque);
-            r = SQLBindCol(h, n, SQL_C_DOUBLE, e.numeros.data(), sizeof(double),
-                           e.indicadores.data());
-        } else {
-            e.textos.resize(std::size_t(e.caracteres) * FilasPorBloque);
-            r = SQLBindCol(h, n, SQL_C_WCHAR, e.textos.data(),
-                           e.caracteres * SQLLEN(sizeof(char16_t)), e.indicadores.data());
-        }
-        Comprueba(r, h, ubicacion);
-    }
-
-    while (Avanza(h, ubicacion)) {
-        for (std::size_t i = 0; i < enlaces.size(); ++i) {
-            const Enlace& e = enlaces[i];
-            ColumnaDatos& c = tabla.columnas[i];
-            for (SQLULEN f = 0; f < leidas; ++f) {
-                const SQLLEN ind = e.indicadores[f];
-                if (e.numerica) {
-                    c.Agrega(ind == SQL_NULL_DATA ? 0.0 : e.numeros[f]);
-                    continue;
-                }
-                if (ind == SQL_NULL_DATA) {
-                    c.Agrega(QStringView());
-                    continue;
-                }
-                const char16_t* texto = e.textos.data() + std::size_t(e.caracteres) * f;
-                c.Agrega(QStringView(texto, qsizetype(Largo(texto, std::size_t(e.caracteres)))));
-            }
-        }
-        tabla.filas += leidas;
-    }
-    return tabla;
 }
 
 void ConexionOdbc::Ejecuta(const QString& sql, const QString& ubicacion) {

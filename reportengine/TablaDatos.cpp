@@ -134,6 +134,15 @@ std::size_t ColumnaDatos::filas() const {
     return finales_.size();
 }
 
+void ColumnaDatos::Reserva(std::size_t filas) {
+    if (numerica_)
+        numeros_.reserve(filas);
+    else if (forma_ == Forma::Dias || forma_ == Forma::Segundos)
+        enteros_.reserve(filas);
+    else if (forma_ == Forma::Codigos)
+        codigos_.reserve(filas);
+}
+
 void ColumnaDatos::Agrega(double numero) {
     numeros_.push_back(numero);
 }

@@ -30,6 +30,9 @@ public:
     bool numerica() const { return numerica_; }
     std::size_t filas() const;
 
+    // Room for that many rows in the column's first form, so that a table whose size is known
+    // grows without copies or spare room.
+    void Reserva(std::size_t filas);
     void Agrega(double numero); // a number column
     void Agrega(QStringView texto);
 
