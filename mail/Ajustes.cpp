@@ -2,6 +2,7 @@
 
 #include "mail/Direcciones.h"
 #include "mail/ErroresCorreo.h"
+#include "reportengine/Membrete.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -96,6 +97,7 @@ AjustesCorreo LeeAjustes(const QString& carpeta) {
     a.asunto = s.value(kAsunto, d.asunto).toString();
     a.cuerpo = s.value(kCuerpo, d.cuerpo).toString();
     a.nombreAdjunto = s.value(kAdjunto, d.nombreAdjunto).toString();
+    a.firma = motor::LeeMembrete(carpeta).Lineas().join(QLatin1Char('\n'));
     return a;
 }
 

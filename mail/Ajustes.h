@@ -30,6 +30,10 @@ struct AjustesCorreo {
     QString asunto;
     QString cuerpo;
     QString nombreAdjunto;
+
+    // The letterhead's lines (name, address, tax id, phone) that close every message as its
+    // signature: read from the shop's Membrete.ini in the same folder, never kept here.
+    QString firma;
 };
 
 // The settings of someone who never set them: the Spanish texts, STARTTLS on 587.
@@ -41,7 +45,8 @@ QString CarpetaAjustesUsuario();
 // The settings file in that folder (or another): Correo.ini.
 QString ArchivoAjustes(const QString& carpeta);
 
-// The settings kept in the folder; the defaults for what is missing.
+// The settings kept in the folder; the defaults for what is missing. The signature comes from
+// the letterhead kept in the same folder.
 AjustesCorreo LeeAjustes(const QString& carpeta);
 // Keeps them in the folder, creating it. Fails with errores::ArchivoAjustes naming the file.
 void GuardaAjustes(const AjustesCorreo& ajustes, const QString& carpeta);

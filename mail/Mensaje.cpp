@@ -49,6 +49,12 @@ Mensaje ArmaMensaje(const AjustesCorreo& a, const DatosMensaje& d, const QString
         m.sobre << a.copiaArchivo;
     m.asunto = Rellena(a.asunto, d);
     m.cuerpo = Rellena(a.cuerpo, d);
+    if (!a.firma.isEmpty()) {
+        if (!m.cuerpo.isEmpty() && !m.cuerpo.endsWith(QLatin1Char('\n')))
+            m.cuerpo += QLatin1Char('\n');
+        // The mail readers' own signature line: they show what follows as the signature.
+        m.cuerpo += QStringLiteral("\n-- \n") + a.firma + QLatin1Char('\n');
+    }
     m.archivo = archivo;
     const QString nombre = motor::NombreSeguro(Rellena(a.nombreAdjunto, d));
     m.nombreAdjunto = nombre.isEmpty() ? QFileInfo(archivo).fileName() : nombre;

@@ -38,7 +38,8 @@ struct Mensaje {
     QString nombreAdjunto; // the name the customer sees
 };
 
-// The message of one customer's statement, as the settings' texts make it. The attached
+// The message of one customer's statement, as the settings' texts make it, the body closed by
+// the settings' signature under the usual "-- " line when there is one. The attached
 // file's name comes from its text made safe for a file system; the file's own name when that
 // text is empty.
 Mensaje ArmaMensaje(const AjustesCorreo& ajustes, const DatosMensaje& datos,

@@ -224,4 +224,15 @@ Respuesta SesionSmtp::Envia(const Mensaje& m, const QByteArray& adjunto) {
     return Clasifica(rc, UltimaRespuesta(e_->recibido), e_->error, e_->ajustes);
 }
 
+Respuesta SesionSmtp::Conecta() {
+    CURL* c = e_->curl.get();
+    // libcurl goes through the greeting, EHLO, STARTTLS and AUTH, and stops before MAIL FROM.
+    curl_easy_setopt(c, CURLOPT_CONNECT_ONLY, 1L);
+    e_->recibido.clear();
+    e_->error[0] = '\0';
+    const CURLcode rc = curl_easy_perform(c);
+    curl_easy_setopt(c, CURLOPT_CONNECT_ONLY, 0L);
+    return Clasifica(rc, UltimaRespuesta(e_->recibido), e_->error, e_->ajustes);
+}
+
 } // namespace correo

@@ -39,6 +39,10 @@ public:
     // Sends the message with the attachment's bytes; never throws for what the server does.
     Respuesta Envia(const Mensaje& mensaje, const QByteArray& adjunto);
 
+    // Connects, raises TLS and logs in as a send would, sending nothing ("Probar conexión"):
+    // Aceptado when all of it went. For a session made for this alone.
+    Respuesta Conecta();
+
 private:
     struct Estado;
     std::unique_ptr<Estado> e_;

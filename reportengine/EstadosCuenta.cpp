@@ -96,6 +96,7 @@ Documento EstadoDeCuenta(const ReporteHecho& r, std::size_t grupo, const QDateTi
     e.grupos = 1;
     e.totalGeneral = false;
     e.antiguedad = true;
+    e.membrete = r.membrete;
     return Renderiza(r.datos, r.cuentas, r.diseno, impreso, e);
 }
 

@@ -3,6 +3,7 @@
 #include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
 #include "reportengine/Exportacion.h"
+#include "reportengine/Membrete.h"
 #include "reportengine/Paginas.h"
 #include "reportengine/Plantilla.h"
 #include "reportengine/Solicitud.h"
@@ -35,10 +36,13 @@ struct ReporteHecho {
     std::shared_ptr<const Cuentas> cuentas;
     Diseno diseno;
     Solicitud solicitud;
+    // The shop's letterhead at the top of every statement (CargaMembrete); none when null.
+    std::shared_ptr<const Membrete> membrete = nullptr;
 };
 
 // Lays out one group's statement: the report's layout for that customer under the title
-// "Estado de cuenta", the period as typed, the closing balance's ageing under it.
+// "Estado de cuenta", the period as typed, the closing balance's ageing under it, and the
+// letterhead over them when the report has one.
 Documento EstadoDeCuenta(const ReporteHecho& reporte, std::size_t grupo, const QDateTime& impreso);
 
 // The index: one row per statement done (those groups, in order), code, name, file name,

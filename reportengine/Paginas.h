@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QLineF>
 #include <QPointF>
 #include <QRectF>
@@ -51,10 +52,17 @@ struct LineaPagina {
     QRgb color;
 };
 
+// An image scaled into its rectangle. The same QImage on every page, so that a PDF holds it once.
+struct ImagenPagina {
+    QRectF rect;
+    std::shared_ptr<const QImage> imagen;
+};
+
 struct Pagina {
     std::vector<RellenoPagina> rellenos;
     std::vector<LineaPagina> lineas;
     std::vector<TextoPagina> textos;
+    std::vector<ImagenPagina> imagenes;
 };
 
 // Makes a document's pages when they are asked for; Haz may be called from several threads at

@@ -172,6 +172,12 @@ void PintaPagina(QPainter& pintor, const Pagina& pagina, double escala,
         pintor.setPen(pluma);
         pintor.drawLine(QLineF(l.linea.p1() * escala, l.linea.p2() * escala));
     }
+    if (!pagina.imagenes.empty())
+        pintor.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    for (const ImagenPagina& i : pagina.imagenes) {
+        // The whole image, never a part: a part would be a new image in a PDF on every page.
+        pintor.drawImage(QRectF(i.rect.topLeft() * escala, i.rect.size() * escala), *i.imagen);
+    }
     std::array<QFont, NumeroEstilos> fuentes;
     for (int i = 0; i < NumeroEstilos; ++i)
         fuentes[std::size_t(i)] = FuenteEnDispositivo(pintor, Estilo(i), escala);

@@ -29,6 +29,10 @@ constexpr double AltoPieGrupo = 17.0;
 constexpr double Separacion = 9.0;
 constexpr double AltoTotal = 34.0;
 constexpr double Relleno = 3.0;
+// The letterhead's band: the logo's box, then the texts; the page's heading goes under it.
+constexpr double AltoMembrete = 60.0;
+constexpr double AltoLogo = 48.0;
+constexpr double AnchoLogo = 150.0;
 
 // Text widths in points, measured on a fine grid so that hinting does not skew them.
 class Medidor {
@@ -101,6 +105,9 @@ struct Reporte {
     QSizeF tamano;
     std::size_t primero = 0, ultimo = 0, filas = 0;
     double izquierda = 0, derecha = 0, fondo = 0;
+    double arriba = 0; // where the heading starts: under the letterhead when there is one
+    std::shared_ptr<const QImage> logo;
+    QSizeF tamanoLogo;
     std::vector<double> xs, anchos;
     std::vector<InicioPagina> inicios;
 };
@@ -225,9 +232,51 @@ private:
         Texto(x, base, t, e);
     }
 
-    // The top of a page: title, printed date, subtitle, column headings.
+    // The shop's name and address on the left, beside the logo; tax id and phone on the right.
+    void Membrete() {
+        const motor::Membrete& m = *r_.encargo.membrete;
+        double x = r_.izquierda;
+        if (r_.logo) {
+            pagina_->imagenes.push_back({QRectF(QPointF(x, Margen), r_.tamanoLogo), r_.logo});
+            x += r_.tamanoLogo.width() + 10;
+        }
+        const double ancho = r_.derecha - x;
+        QStringList derecha;
+        if (!m.identificacionFiscal.trimmed().isEmpty() || !m.telefono.trimmed().isEmpty()) {
+            motor::Membrete cifras;
+            cifras.etiquetaFiscal = m.etiquetaFiscal;
+            cifras.identificacionFiscal = m.identificacionFiscal;
+            cifras.telefono = m.telefono;
+            derecha = cifras.Lineas();
+        }
+        double base = Margen + 10;
+        if (!m.nombre.trimmed().isEmpty()) {
+            Texto(x, base, medidor_->Recorta(m.nombre.trimmed(), Estilo::Grupo, ancho * 0.62),
+                  Estilo::Grupo);
+            base += 12;
+        }
+        for (qsizetype i = 0; i < m.direccion.size() && i < LineasDireccion; ++i) {
+            if (m.direccion[i].trimmed().isEmpty())
+                continue;
+            Texto(x, base, medidor_->Recorta(m.direccion[i].trimmed(), Estilo::Fecha, ancho * 0.62),
+                  Estilo::Fecha);
+            base += 10;
+        }
+        base = Margen + 10;
+        for (const QString& linea : derecha) {
+            Derecha(r_.derecha, base, medidor_->Recorta(linea, Estilo::Fecha, ancho * 0.36),
+                    Estilo::Fecha);
+            base += 11;
+        }
+        const double regla = Margen + AltoMembrete - 6;
+        Linea(r_.izquierda, regla, r_.derecha, regla, 0.6, Regla);
+    }
+
+    // The top of a page: the letterhead, title, printed date, subtitle, column headings.
     void Cabecera() {
-        const double base = Margen + 14;
+        if (Dibujando() && r_.encargo.membrete)
+            Membrete();
+        const double base = r_.arriba + 14;
         double regla = base + 7;
         if (!r_.encargo.subtitulo.isEmpty())
             regla = base + 21;
@@ -557,6 +606,16 @@ Documento Renderiza(std::shared_ptr<const DatosReporte> datos,
     r.izquierda = Margen;
     r.derecha = tamano.width() - Margen;
     r.fondo = tamano.height() - Margen - 20.0;
+    r.arriba = Margen;
+    if (encargo.membrete) {
+        r.arriba += AltoMembrete;
+        const QImage& imagen = encargo.membrete->imagen;
+        if (!imagen.isNull()) {
+            // The same image the letterhead holds, not a copy: one image in the file.
+            r.logo = std::shared_ptr<const QImage>(encargo.membrete, &imagen);
+            r.tamanoLogo = QSizeF(imagen.size()).scaled(AnchoLogo, AltoLogo, Qt::KeepAspectRatio);
+        }
+    }
     r.impreso = QStringLiteral("Impreso el %1 a las %2")
                     .arg(impreso.toString(QStringLiteral("dd/MM/yyyy")),
                          impreso.toString(QStringLiteral("HH:mm")));

@@ -2,6 +2,7 @@
 
 #include "reportengine/Cuentas.h"
 #include "reportengine/DatosReporte.h"
+#include "reportengine/Membrete.h"
 #include "reportengine/Paginas.h"
 #include "reportengine/Plantilla.h"
 
@@ -30,6 +31,8 @@ struct Encargo {
     std::size_t grupos = std::numeric_limits<std::size_t>::max(); // how many; all by default
     bool totalGeneral = true;
     bool antiguedad = false; // the box "Antigüedad del saldo" under each closing balance
+    // The shop's letterhead in a band at the top of every page; none when null.
+    std::shared_ptr<const Membrete> membrete;
 };
 
 // Lays the rows out into finished pages: title, printed date, the encargo's subtitle (no line

@@ -1,8 +1,10 @@
 #include "reportview/VistaPrevia.h"
 
+#include "mail/Ajustes.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/Pintor.h"
 #include "reportengine/Salida.h"
+#include "reportview/DialogoMembrete.h"
 #include "reportview/Impresion.h"
 
 #include <QCoreApplication>
@@ -124,6 +126,12 @@ VistaPrevia::VistaPrevia(const QString& titulo, const QString& solicitud, QWidge
            QStringLiteral("Un PDF con el estado de cuenta de cada cliente, en una carpeta"),
            [this] { PreguntaEstados(); });
     estados_ = botones_.back();
+    grande(QStringLiteral("&Membrete…"),
+           QStringLiteral("El membrete de la tienda en los estados de cuenta y en los correos"),
+           [this] {
+               if (EditaMembrete(this, correo::CarpetaAjustesUsuario()))
+                   reporte_.membrete = CargaMembrete(correo::CarpetaAjustesUsuario());
+           });
     barra->addStretch();
 
     area_ = new QScrollArea(this);
@@ -184,6 +192,8 @@ void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vecto
     documento_ = std::move(documento);
     hojas_ = std::move(hojas);
     reporte_ = std::move(reporte);
+    if (!reporte_.membrete)
+        reporte_.membrete = CargaMembrete(correo::CarpetaAjustesUsuario());
     for (QAbstractButton* b : botones_)
         b->setEnabled(true);
     // Statements need the report's rows; a preview shown without them has none to make.

@@ -3,6 +3,7 @@
 #include "mail/Envio.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/EstadosCuenta.h"
+#include "reportengine/Membrete.h"
 #include "tests/support/EntornoPrueba.h"
 
 #include <QDir>
@@ -247,11 +248,19 @@ TEST(EnvioRepetido, SoloLosFallidosYNadaDosVeces) {
     EXPECT_EQ(Bitacora(carpeta.path()).Lee().size(), 3u);
 }
 
-// A test message goes to the sender alone, without the archive copy, and is not logged.
+// A test message goes to the sender alone, without the archive copy, and is not logged. The
+// shop's letterhead, kept beside the settings, closes its body.
 TEST(EnvioDePrueba, SoloAlRemitente) {
     prueba::ServidorCorreo servidor;
     QTemporaryDir carpeta;
-    const AjustesCorreo a = Ajustes(servidor);
+    motor::Membrete membrete;
+    membrete.nombre = "Ferretería Ñandú";
+    membrete.direccion = {"Av. Juárez 123", "Morelia"};
+    membrete.identificacionFiscal = "FNA010101AB1";
+    membrete.telefono = "443 312 0000";
+    motor::GuardaMembrete(membrete, carpeta.filePath("ajustes"));
+    AjustesCorreo a = Ajustes(servidor);
+    a.firma = LeeAjustes(carpeta.filePath("ajustes")).firma;
     const auto estados = Estados({Pena("c002@ejemplo.mx", E)}, carpeta.path());
     const Respuesta r = EnviaPrueba(a, prueba::kClaveCorreo, estados[0], Opciones());
     EXPECT_EQ(r.desenlace, Desenlace::Aceptado) << r.texto.toStdString();
@@ -259,6 +268,13 @@ TEST(EnvioDePrueba, SoloAlRemitente) {
     ASSERT_EQ(mensajes.size(), 1);
     EXPECT_EQ(mensajes[0]["sobre"].toArray(), QJsonArray({a.direccionRemitente}));
     EXPECT_TRUE(mensajes[0]["asunto"].toString().startsWith("[Prueba] Estado de cuenta"));
+    EXPECT_TRUE(mensajes[0]["cuerpo"]
+                    .toString()
+                    .replace("\r\n", "\n")
+                    .endsWith("Enviado el " + Opciones().fecha.toString("dd/MM/yyyy") +
+                              ".\n\n-- \nFerretería Ñandú\nAv. Juárez 123\nMorelia\n"
+                              "RFC: FNA010101AB1\nTel. 443 312 0000\n"))
+        << mensajes[0]["cuerpo"].toString().toStdString();
     EXPECT_FALSE(QFile::exists(Bitacora(carpeta.path()).archivo()));
 }
 
