@@ -69,4 +69,24 @@ QHash<QString, QString> CorreosDeClientes(qm::Conexion& cn, const QString& colum
     return correos;
 }
 
+QHash<QString, CorreosCliente> CorreosDelReporte(qm::Conexion& cn, const QString& columnaNombrada,
+                                                 const QString& carpetaAjustes,
+                                                 const QStringList& claves) {
+    const QHash<QString, QString> deLaTabla =
+        CorreosDeClientes(cn, ColumnaCorreo(cn, columnaNombrada), claves);
+    const QHash<QString, CorreosDelArchivo> delArchivo = LeeCorreos(ArchivoCorreos(carpetaAjustes));
+    QHash<QString, const CorreosDelArchivo*> sinMayusculas;
+    for (auto f = delArchivo.cbegin(); f != delArchivo.cend(); ++f)
+        sinMayusculas.insert(f.key().toCaseFolded(), &f.value());
+    QHash<QString, CorreosCliente> correos;
+    for (const QString& clave : claves) {
+        const auto exacta = delArchivo.constFind(clave.trimmed());
+        const CorreosDelArchivo* fila = exacta != delArchivo.cend()
+                                            ? &exacta.value()
+                                            : sinMayusculas.value(clave.trimmed().toCaseFolded());
+        correos.insert(clave, DireccionesDe(deLaTabla.value(clave), fila));
+    }
+    return correos;
+}
+
 } // namespace correo

@@ -5,6 +5,7 @@
 // to DireccionesDe.
 
 #include "host/Conexion.h"
+#include "mail/Direcciones.h"
 
 #include <QHash>
 #include <QString>
@@ -23,5 +24,12 @@ QString ColumnaCorreo(qm::Conexion& cn, const QString& nombrada);
 // compares customer codes; many codes to a statement.
 QHash<QString, QString> CorreosDeClientes(qm::Conexion& cn, const QString& columna,
                                           const QStringList& claves);
+
+// The customers' addresses: the table's column (the one named in Quiltaro.ini's "Columna de
+// correo", or the one found) with the shop's Correos.csv in carpetaAjustes over it. A row of the
+// file is found by its code as written, else in any case. Keyed by the codes as given.
+QHash<QString, CorreosCliente> CorreosDelReporte(qm::Conexion& cn, const QString& columnaNombrada,
+                                                 const QString& carpetaAjustes,
+                                                 const QStringList& claves);
 
 } // namespace correo

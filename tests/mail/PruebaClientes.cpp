@@ -3,6 +3,8 @@
 #include "tests/support/LenguajeMySQL55.h"
 #include "tests/support/ServidorPrueba.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,6 +49,20 @@ TEST_P(CorreosClientes, ElServidorComparaLasClaves) {
         EXPECT_EQ(lenguaje.Revisa(sql), QStringList()) << sql.toStdString();
     });
     EXPECT_EQ(correo::ColumnaCorreo(cn, c.nombrada), QString(c.hallada));
+
+    // The shop's file over the column; its codes found in any case.
+    QTemporaryDir ajustes;
+    QFile csv(correo::ArchivoCorreos(ajustes.path()));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("Clave,Correos,Enviar\r\nñu01,tres@x.mx; mal@,\r\n\"O'B\\1\",,no\r\n");
+    csv.close();
+    const auto delReporte =
+        correo::CorreosDelReporte(cn, c.nombrada, ajustes.path(), {"C001", "O'B\\1", "ÑU01"});
+    EXPECT_EQ(delReporte.value("C001").validas,
+              QString(c.hallada).isEmpty() ? QStringList() : QStringList{"uno@x.mx"});
+    EXPECT_FALSE(delReporte.value("O'B\\1").Tiene());
+    EXPECT_EQ(delReporte.value("ÑU01").validas, QStringList{"tres@x.mx"});
+    EXPECT_EQ(delReporte.value("ÑU01").malas, QStringList{"mal@"});
     if (QString(c.hallada).isEmpty())
         return;
     const auto correos =

@@ -2,6 +2,7 @@
 // closing balance, statement file names, pages, the CSV text, the PDF and a statements run
 // that is cancelled or cannot write.
 #include "ApoyoMotor.h"
+#include "mail/Estados.h"
 #include "reportengine/Cuentas.h"
 #include "reportengine/ErroresMotor.h"
 #include "reportengine/EstadosCuenta.h"
@@ -349,6 +350,21 @@ TEST(Nucleo, ResumenEIndiceEnCsv) {
                          "0 a 30 días,31 a 60 días,61 a 90 días,Más de 90 días,"
                          "Anterior al periodo\r\n"
                          "\"B,2\",\"B,2 SA\",\"B,2 - B,2 SA.pdf\",10,7.5,0,17.5,0,0,7.5,0,10\r\n"));
+
+    // The customers the sending lists: the same balances, each one's oldest bucket, its file.
+    const auto clientes = correo::ClientesDelReporte(hecho);
+    ASSERT_EQ(clientes.size(), 2u);
+    EXPECT_EQ(
+        std::tuple(clientes[0].clave, clientes[0].saldo, clientes[0].tramo,
+                   clientes[0].importeTramo, clientes[0].archivo),
+        std::tuple(QString("A1"), 6.0, QString("0 a 30 días"), 6.0, QString("A1 - A1 SA.pdf")));
+    EXPECT_EQ(std::tuple(clientes[1].clave, clientes[1].saldo, clientes[1].tramo,
+                         clientes[1].importeTramo, clientes[1].archivo),
+              std::tuple(QString("B,2"), 17.5, QString("Anterior al periodo"), 10.0,
+                         QString("B,2 - B,2 SA.pdf")));
+    const auto estados = correo::EstadosPorEnviar(clientes, dir.path(), {});
+    EXPECT_EQ(estados[1].archivo, dir.filePath("B,2 - B,2 SA.pdf"));
+    EXPECT_FALSE(estados[1].correos.Tiene());
 }
 
 // A short report's PDF (one writer) and a long one's (two halves, joined): every page in its
