@@ -226,9 +226,10 @@ DialogoEnvio::DialogoEnvio(ReporteHecho reporte, OpcionesDialogoEnvio opciones, 
     boton(acciones, QStringLiteral("Cerrar"), QString(), [this] { reject(); });
 
     auto* columna = new QVBoxLayout(this);
-    columna->addWidget(lista_, 1);
+    // Most of the height to the customers; the text keeps room for a few lines.
+    columna->addWidget(lista_, 3);
     columna->addLayout(marcas);
-    columna->addWidget(mensaje);
+    columna->addWidget(mensaje, 2);
     columna->addLayout(donde);
     columna->addWidget(reenviar_);
     columna->addLayout(acciones);
