@@ -186,12 +186,15 @@ TEST_P(EnvioCasos, CadaMarcadoRecibeSuEstadoUnaVezYLaBitacoraLoDice) {
 
     QMetaObject::Connection cancela;
     if (caso.cancelaTras > 0)
-        cancela = QObject::connect(
-            dialogo_.get(), &motor::DialogoEnvio::Avanzo, dialogo_.get(),
-            [&](std::size_t hechos, std::size_t) {
-                if (hechos == caso.cancelaTras)
-                    dialogo_->findChild<QProgressDialog*>()->findChild<QPushButton*>()->click();
-            });
+        cancela = QObject::connect(dialogo_.get(), &motor::DialogoEnvio::Avanzo, dialogo_.get(),
+                                   [&](std::size_t hechos, std::size_t) {
+                                       if (hechos != caso.cancelaTras)
+                                           return;
+                                       auto* progreso = dialogo_->findChild<QProgressDialog*>();
+                                       // The ones without an address count too.
+                                       EXPECT_EQ(progreso->labelText(), "Enviado 1 de 5");
+                                       progreso->findChild<QPushButton*>()->click();
+                                   });
     const QString aviso = ClicConAviso(*dialogo_, "Enviar");
     EXPECT_TRUE(aviso.contains("Enviados:")) << aviso.toStdString();
     const correo::Resumen primero = dialogo_->ultimoResumen();
@@ -218,6 +221,11 @@ TEST_P(EnvioCasos, CadaMarcadoRecibeSuEstadoUnaVezYLaBitacoraLoDice) {
     EXPECT_EQ(dialogo_->ultimoResumen().enviados, 0u);
     EXPECT_EQ(dialogo_->ultimoResumen().yaEnviados, caso.recibidos.size());
     EXPECT_EQ(Recibidos(), caso.recibidos);
+    // Unless asked.
+    dialogo_->findChild<QCheckBox*>("reenviar")->setChecked(true);
+    ClicConAviso(*dialogo_, "Enviar");
+    EXPECT_EQ(dialogo_->ultimoResumen().enviados, caso.recibidos.size());
+    EXPECT_EQ(Recibidos(), EnLaBitacora(correo::resultados::Enviado));
 }
 
 const std::map<QString, int> kConSaldo{{"C001", 1}, {"C002", 1}, {"C006", 1}};
