@@ -4,10 +4,12 @@
 #include "app/EnvioSinVentana.h"
 #include "app/MensajesConsola.h"
 #include "app/OpcionesEstados.h"
+#include "mail/Ajustes.h"
 #include "movements/CopiaDeTrabajo.h"
 #include "movements/Movimientos.h"
 #include "movements/Tablas.h"
 #include "report/ModuloReportes.h"
+#include "reportengine/Membrete.h"
 #include "startup/Inicio.h"
 
 #include <QDateTime>
@@ -136,7 +138,9 @@ int EjecutaEstados(const QStringList& argumentos, const QString& carpetaEjecutab
     const std::optional<motor::ReporteListo> reporte = Reporte(p, o, carpetaEjecutable, mensajes);
     if (!reporte)
         return salida::NoCorrio;
-    const motor::ReporteHecho hecho = reporte->Hecho();
+    motor::ReporteHecho hecho = reporte->Hecho();
+    // The shop's letterhead, as the window draws it on the statements.
+    hecho.membrete = motor::CargaMembrete(correo::CarpetaAjustesUsuario());
     const std::vector<correo::ClienteDelReporte> clientes = correo::ClientesDelReporte(hecho);
     try {
         motor::EscribeEstados(hecho, o.carpeta, QDateTime::currentDateTime());

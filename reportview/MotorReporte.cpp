@@ -75,6 +75,7 @@ void MotorReporte::Ejecuta() {
     if (destino == Destino::Pantalla) {
         // The window opens at once and tells how far a long report got.
         vista_ = std::make_unique<VistaPrevia>(d.titulo, solicitud);
+        vista_->PonOpcionesEnvio(envio_);
         vista_->show();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }

@@ -4,6 +4,7 @@
 #include "reportengine/DatosReporte.h"
 #include "reportengine/Paginas.h"
 #include "reportengine/Plantilla.h"
+#include "reportview/DialogoEnvio.h"
 
 #include <QHash>
 #include <QPointer>
@@ -41,6 +42,9 @@ public:
     // The preview window of the last run to the screen; null when none is open.
     VistaPrevia* ultimaVista() const;
 
+    // What the preview's sending dialog takes from the program (the customers' addresses).
+    void PonOpcionesEnvio(OpcionesDialogoEnvio opciones) { envio_ = std::move(opciones); }
+
     // The pages of the last run, whatever its destination.
     const Documento& ultimoDocumento() const { return *documento_; }
 
@@ -53,6 +57,7 @@ private:
     bool haySolicitud_ = false; // a report run without a request prints no request line
     std::shared_ptr<const Documento> documento_ = std::make_shared<Documento>();
     std::unique_ptr<VistaPrevia> vista_;
+    OpcionesDialogoEnvio envio_;
 };
 
 } // namespace motor

@@ -126,6 +126,10 @@ VistaPrevia::VistaPrevia(const QString& titulo, const QString& solicitud, QWidge
            QStringLiteral("Un PDF con el estado de cuenta de cada cliente, en una carpeta"),
            [this] { PreguntaEstados(); });
     estados_ = botones_.back();
+    grande(QStringLiteral("Enviar por c&orreo…"),
+           QStringLiteral("El estado de cuenta de cada cliente, por correo electrónico"),
+           [this] { PreguntaEnvio(); });
+    correo_ = botones_.back();
     grande(QStringLiteral("&Membrete…"),
            QStringLiteral("El membrete de la tienda en los estados de cuenta y en los correos"),
            [this] {
@@ -198,6 +202,7 @@ void VistaPrevia::Muestra(std::shared_ptr<const Documento> documento, std::vecto
         b->setEnabled(true);
     // Statements need the report's rows; a preview shown without them has none to make.
     estados_->setEnabled(reporte_.datos && reporte_.cuentas && !reporte_.datos->grupos.empty());
+    correo_->setEnabled(estados_->isEnabled());
     primera_.reset();
     indicador_->setToolTip(QString());
     pagina_ = 0;
@@ -409,6 +414,15 @@ void VistaPrevia::PreguntaEstados() {
                         .arg(hechos)
                         .arg(donde);
         QMessageBox::information(this, titulo, texto);
+    });
+}
+
+void VistaPrevia::PreguntaEnvio() {
+    if (!correo_->isEnabled())
+        return;
+    Intenta([&] {
+        DialogoEnvio dialogo(reporte_, envio_, this);
+        dialogo.exec();
     });
 }
 

@@ -4,6 +4,7 @@
 #include "reportengine/EstadosCuenta.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/Paginas.h"
+#include "reportview/DialogoEnvio.h"
 
 #include <QWidget>
 #include <cstddef>
@@ -25,7 +26,7 @@ class HojaVista;
 //
 // Keys: PgUp / PgDn previous and next page, Home / End first and last page, Ctrl++ / Ctrl+-
 // zoom, Ctrl+0 fit to width, Ctrl+P print, Ctrl+S save as PDF, Escape / Ctrl+W close; Alt+T the
-// statements, one PDF per customer in a folder.
+// statements, one PDF per customer in a folder; Alt+O the statements sent by mail.
 class VistaPrevia : public QWidget {
     Q_OBJECT
 public:
@@ -60,6 +61,11 @@ public:
     // Every customer's statement in the folder, with a progress dialog that can cancel (the
     // statements finished stay). Returns how many were written; fails with ErrorSalida.
     std::size_t EscribeEstados(const QString& carpeta);
+    // What the sending dialog takes from the program (the customers' addresses among it).
+    void PonOpcionesEnvio(OpcionesDialogoEnvio opciones) { envio_ = std::move(opciones); }
+    const OpcionesDialogoEnvio& opcionesEnvio() const { return envio_; }
+    // The report's rows and numbers, for its statements.
+    const ReporteHecho& reporte() const { return reporte_; }
 
 protected:
     void resizeEvent(QResizeEvent* evento) override;
@@ -71,6 +77,7 @@ private:
     void PreguntaXlsx();
     void PreguntaCsv();
     void PreguntaEstados();
+    void PreguntaEnvio();
     // A save dialog with that title; "" when the user cancels.
     QString PreguntaRuta(const QString& titulo, const QString& extension, const QString& filtro);
     void Intenta(const std::function<void()>& accion);
@@ -92,6 +99,8 @@ private:
     QLabel* indicador_ = nullptr;
     std::vector<QAbstractButton*> botones_;
     QAbstractButton* estados_ = nullptr; // the statements need the report's rows
+    QAbstractButton* correo_ = nullptr;  // and so does their sending
+    OpcionesDialogoEnvio envio_;
 };
 
 } // namespace motor

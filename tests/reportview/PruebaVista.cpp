@@ -335,7 +335,15 @@ INSTANTIATE_TEST_SUITE_P(
                 "",
                 {},
                 {"Imprimir", "Cancelar"}},
-        Dialogo{"altTEstados", Qt::Key_T, Qt::AltModifier, "Estados de cuenta", "", {}, {}}),
+        Dialogo{"altTEstados", Qt::Key_T, Qt::AltModifier, "Estados de cuenta", "", {}, {}},
+        Dialogo{"altOEnviaPorCorreo",
+                Qt::Key_O,
+                Qt::AltModifier,
+                "Enviar por correo",
+                "",
+                {},
+                {"Enviar", "Enviar una prueba", "Vista previa del correo",
+                 "Reintentar los que fallaron", "Correo saliente…", "Abrir Correos.csv"}}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST_F(Vista, MuestraLasPaginasMientrasPrepara) {
