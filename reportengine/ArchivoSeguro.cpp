@@ -6,8 +6,11 @@
 #include <QRandomGenerator>
 #include <QStorageInfo>
 #include <cerrno>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -38,6 +41,15 @@ int Sincroniza(int descriptor) {
     return ::_commit(descriptor) == 0 ? 0 : errno;
 #else
     return ::fsync(descriptor) == 0 ? 0 : errno;
+#endif
+}
+
+// Writes the file's data, and its size where that changed, to the disk.
+int SincronizaDatos(int descriptor) {
+#if defined(Q_OS_LINUX)
+    return ::fdatasync(descriptor) == 0 ? 0 : errno;
+#else
+    return Sincroniza(descriptor);
 #endif
 }
 
@@ -97,6 +109,60 @@ private:
     QString motivo_;
 };
 
+// Syncs the scratch file while its writer goes on, so that the last sync only waits for the tail.
+// The error is kept here: the system reports a failed write-back to one sync only.
+class ArchivoSeguro::Adelanto {
+public:
+    explicit Adelanto(int descriptor) : descriptor_(descriptor), hilo_([this] { Trabaja(); }) {}
+    ~Adelanto() { Termina(); }
+    Adelanto(const Adelanto&) = delete;
+    Adelanto& operator=(const Adelanto&) = delete;
+
+    void Pide() {
+        {
+            const std::lock_guard<std::mutex> l(m_);
+            pedido_ = true;
+        }
+        cambio_.notify_one();
+    }
+    // Waits for a sync under way and ends the thread; gives the first failure, or 0.
+    int Termina() {
+        if (hilo_.joinable()) {
+            {
+                const std::lock_guard<std::mutex> l(m_);
+                fin_ = true;
+            }
+            cambio_.notify_one();
+            hilo_.join();
+        }
+        return error_;
+    }
+
+private:
+    void Trabaja() {
+        std::unique_lock<std::mutex> l(m_);
+        for (;;) {
+            cambio_.wait(l, [this] { return pedido_ || fin_; });
+            if (fin_)
+                return;
+            pedido_ = false;
+            l.unlock();
+            const int numero = SincronizaDatos(descriptor_);
+            l.lock();
+            if (numero != 0 && error_ == 0)
+                error_ = numero;
+        }
+    }
+
+    const int descriptor_;
+    std::mutex m_;
+    std::condition_variable cambio_;
+    bool pedido_ = false;
+    bool fin_ = false;
+    int error_ = 0;
+    std::thread hilo_; // last: started once the rest is ready
+};
+
 ArchivoSeguro::ArchivoSeguro(const QString& ruta) : ruta_(ruta) {
     if (ruta.isEmpty())
         throw Error(QStringLiteral("no se dio el nombre del archivo."));
@@ -137,6 +203,8 @@ ArchivoSeguro::ArchivoSeguro(const QString& ruta) : ruta_(ruta) {
 }
 
 ArchivoSeguro::~ArchivoSeguro() {
+    // Before the file closes: the thread syncs its handle.
+    adelanto_.reset();
     if (archivo_ && !confirmado_) {
         archivo_->QFile::close();
         archivo_->remove();
@@ -152,18 +220,24 @@ QString ArchivoSeguro::RutaTemporal() const {
 }
 
 void ArchivoSeguro::Adelanta() {
-#ifdef Q_OS_LINUX
     // A failure here shows again in Confirma.
     if (!archivo_->Vacia())
         return;
-    const qint64 hasta = archivo_->size();
-    if (hasta > adelantado_ && ::sync_file_range(archivo_->handle(), adelantado_,
-                                                 hasta - adelantado_, SYNC_FILE_RANGE_WRITE) == 0)
-        adelantado_ = hasta;
-#endif
+    if (!adelanto_) {
+        try {
+            adelanto_ = std::make_unique<Adelanto>(archivo_->handle());
+        } catch (const std::system_error&) {
+            return; // no thread to spare: Confirma syncs it all
+        }
+    }
+    adelanto_->Pide();
 }
 
 void ArchivoSeguro::Confirma() {
+    if (adelanto_) {
+        if (const int numero = adelanto_->Termina())
+            throw Error(TextoDelSistema(numero));
+    }
     if (!archivo_->Vacia())
         throw Error(archivo_->motivo());
     archivo_->close();

@@ -30,9 +30,9 @@ public:
     QIODevice& Dispositivo();
     // The scratch file's name, for a library that only opens files by name (libxlsxwriter).
     QString RutaTemporal() const;
-    // Starts putting on disk what was written so far and returns without waiting, so that a
-    // long file is mostly on disk by the time Confirma syncs it. Where the system has no such
-    // call it does nothing.
+    // Syncs what was written so far on a thread of its own and returns without waiting, so that
+    // a long file is mostly on disk by the time Confirma syncs it. Calls made while a sync runs
+    // become one; its failure shows in Confirma.
     void Adelanta();
     // Flushes, syncs to disk and renames the scratch file onto the target.
     void Confirma();
@@ -45,11 +45,12 @@ public:
 
 private:
     class Escritura;
+    class Adelanto;
 
     QString ruta_;    // as the caller gave it, for the messages
     QString destino_; // the file that is replaced (a symbolic link's target)
     std::unique_ptr<Escritura> archivo_;
-    qint64 adelantado_ = 0; // bytes whose writing out has begun
+    std::unique_ptr<Adelanto> adelanto_; // started by the first Adelanta
     bool confirmado_ = false;
 };
 

@@ -1,8 +1,9 @@
 #include "reportengine/PiezaCsv.h"
 
+#include "reportengine/Digitos.h"
+
 #include <QByteArray>
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -13,16 +14,6 @@ namespace {
 // A piece's room to begin with: a few thousand rows.
 constexpr std::size_t Inicial = std::size_t(1) << 19;
 
-// Two digits at a time: "00" to "99".
-constexpr auto Pares = [] {
-    std::array<char, 200> t{};
-    for (int i = 0; i < 100; ++i) {
-        t[std::size_t(2 * i)] = char('0' + i / 10);
-        t[std::size_t(2 * i + 1)] = char('0' + i % 10);
-    }
-    return t;
-}();
-
 // A whole number's digits, written from the end backwards.
 char* Entero(unsigned long long n, char* p) {
     std::size_t cifras = 1;
@@ -32,12 +23,12 @@ char* Entero(unsigned long long n, char* p) {
     char* q = fin;
     while (n >= 100) {
         q -= 2;
-        std::memcpy(q, &Pares[std::size_t(n % 100 * 2)], 2);
+        EscribePar(unsigned(n % 100), q);
         n /= 100;
     }
     if (n >= 10) {
         q -= 2;
-        std::memcpy(q, &Pares[std::size_t(n * 2)], 2);
+        EscribePar(unsigned(n), q);
     } else {
         *--q = char('0' + n);
     }

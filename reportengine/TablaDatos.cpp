@@ -1,5 +1,6 @@
 #include "reportengine/TablaDatos.h"
 
+#include "reportengine/Digitos.h"
 #include "reportengine/ErroresMotor.h"
 
 #include <cstring>
@@ -61,19 +62,6 @@ QString TextoHora(int h, int m, int s) {
     return QString(reinterpret_cast<const QChar*>(t), 8);
 }
 
-// The same digits as UTF-8 bytes.
-// "00" to "99", two digits at a time.
-constexpr auto Pares = [] {
-    std::array<char, 200> t{};
-    for (int i = 0; i < 100; ++i) {
-        t[std::size_t(2 * i)] = char('0' + i / 10);
-        t[std::size_t(2 * i + 1)] = char('0' + i % 10);
-    }
-    return t;
-}();
-void Par(int n, char* p) {
-    std::memcpy(p, &Pares[std::size_t(2 * n)], 2);
-}
 // The Gregorian date of a Julian day of years 1 to 9999, as QDate gives it, without its
 // calendar machinery: days are counted from 1 March of year 0 in eras of 400 years.
 void Civil(std::int32_t dia, int& a, int& m, int& d) {
@@ -92,20 +80,20 @@ void Civil(std::int32_t dia, int& a, int& m, int& d) {
 std::string_view BytesFecha(std::int32_t dia, ColumnaDatos::EspacioUtf8& t) {
     int a = 0, m = 0, d = 0;
     Civil(dia, a, m, d);
-    Par(a / 100, &t[0]);
-    Par(a % 100, &t[2]);
+    EscribePar(unsigned(a / 100), &t[0]);
+    EscribePar(unsigned(a % 100), &t[2]);
     t[4] = '-';
-    Par(m, &t[5]);
+    EscribePar(unsigned(m), &t[5]);
     t[7] = '-';
-    Par(d, &t[8]);
+    EscribePar(unsigned(d), &t[8]);
     return {t.data(), 10};
 }
 std::string_view BytesHora(std::int32_t segundos, ColumnaDatos::EspacioUtf8& t) {
-    Par(segundos / 3600, &t[0]);
+    EscribePar(unsigned(segundos / 3600), &t[0]);
     t[2] = ':';
-    Par(segundos / 60 % 60, &t[3]);
+    EscribePar(unsigned(segundos / 60 % 60), &t[3]);
     t[5] = ':';
-    Par(segundos % 60, &t[6]);
+    EscribePar(unsigned(segundos % 60), &t[6]);
     return {t.data(), 8};
 }
 

@@ -23,9 +23,9 @@ constexpr std::size_t PasoAvance = 2048;
 // Pieces made ahead of the writing: the memory the writer holds.
 constexpr std::size_t Ranuras = 6;
 constexpr std::size_t Hacedores = 2;
-// Bytes written between two calls that start putting them on disk: the sync at the end then
-// waits only for the last of them.
-constexpr qint64 TramoAlDisco = qint64(8) << 20;
+// Bytes written between two syncs made beside the writing: the sync at the end then waits only
+// for the last of them.
+constexpr qint64 TramoAlDisco = qint64(16) << 20;
 
 void Linea(const Hoja& h, std::size_t fila, PiezaCsv& p) {
     for (std::size_t c = 0; c < h.columnas.size(); ++c) {

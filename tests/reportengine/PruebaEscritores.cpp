@@ -24,17 +24,19 @@
 namespace {
 
 constexpr std::size_t Filas = 5000;
+// Enough rows for a CSV that is synced while it is written (over 16 MB).
+constexpr std::size_t Muchas = 700000;
 constexpr std::size_t Ninguna = std::numeric_limits<std::size_t>::max();
 
 // Key, date and amount of each row, made when asked; row "larga" has a key longer than a
 // workbook cell holds (32,767 characters).
-motor::Hoja Generada(std::size_t larga) {
+motor::Hoja Generada(std::size_t larga, std::size_t filas) {
     motor::Hoja h;
     h.nombre = QStringLiteral("Movimientos");
     h.columnas = {{QStringLiteral("Clave"), motor::TipoCelda::Texto},
                   {QStringLiteral("Fecha"), motor::TipoCelda::Fecha},
                   {QStringLiteral("Importe"), motor::TipoCelda::Numero}};
-    h.filas = Filas;
+    h.filas = filas;
     h.celda = [larga](std::size_t f, std::size_t c) -> motor::Celda {
         if (c == 0)
             return {f == larga ? QString(40000, u'x') : QStringLiteral("F%1").arg(f), 0};
@@ -84,6 +86,7 @@ struct Caso {
     const char* temporal; // the temporary folder's size; nullptr: the usual one
     long error;           // 0: written
     const char* motivo;
+    std::size_t filas = Filas;
 };
 
 TEST(Escritores, AvanceCancelarYCeldaRechazada) {
@@ -98,6 +101,9 @@ TEST(Escritores, AvanceCancelarYCeldaRechazada) {
          "canceló"},
         {"csv cancelado al final", "csv", 3, Ninguna, nullptr, motor::errores::Cancelado,
          "canceló"},
+        {"csv largo entero", "csv", 0, Ninguna, nullptr, 0, "", Muchas},
+        {"csv largo cancelado al final", "csv", 342, Ninguna, nullptr, motor::errores::Cancelado,
+         "canceló", Muchas},
         {"libro con un texto más largo que una celda", "xlsx", 0, 4000, nullptr,
          motor::errores::ErrorSalida, "la fila 4002 de la hoja «Movimientos»"},
         // The rows do not fit in the temporary folder; then they fit, but not their copy.
@@ -117,7 +123,7 @@ TEST(Escritores, AvanceCancelarYCeldaRechazada) {
             llamadas.emplace_back(hechas, total);
             return llamadas.size() != caso.paraEnLlamada;
         };
-        const motor::Hoja hoja = Generada(caso.larga);
+        const motor::Hoja hoja = Generada(caso.larga, caso.filas);
         const TemporalChico temporal(caso.temporal);
         try {
             if (caso.extension == std::string("xlsx"))
@@ -140,15 +146,20 @@ TEST(Escritores, AvanceCancelarYCeldaRechazada) {
         }
         // Every row heard of, in order, up to all of them.
         ASSERT_FALSE(llamadas.empty());
-        EXPECT_EQ(llamadas.back(), std::make_pair(Filas, Filas));
+        EXPECT_EQ(llamadas.back(), std::make_pair(caso.filas, caso.filas));
         for (std::size_t i = 1; i < llamadas.size(); ++i)
             EXPECT_LT(llamadas[i - 1].first, llamadas[i].first);
         const QByteArray escrito = prueba::LeeArchivo(ruta);
         if (caso.extension == std::string("xlsx")) {
             EXPECT_TRUE(escrito.startsWith("PK"));
         } else {
-            EXPECT_EQ(escrito.count("\r\n"), qsizetype(Filas + 1));
-            EXPECT_TRUE(escrito.endsWith("F4999,2026-11-16,1249.75\r\n"));
+            EXPECT_EQ(escrito.count("\r\n"), qsizetype(caso.filas + 1));
+            const std::size_t u = caso.filas - 1;
+            EXPECT_TRUE(escrito.endsWith(QStringLiteral("F%1,2026-11-%2,%3\r\n")
+                                             .arg(u)
+                                             .arg(u % 28 + 1, 2, 10, QLatin1Char('0'))
+                                             .arg(double(u) / 4, 0, 'f', 2)
+                                             .toUtf8()));
         }
     }
 }
