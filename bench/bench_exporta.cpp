@@ -138,6 +138,23 @@ void Mejor(Medida& m, const Medida& otra) {
         m = otra;
 }
 
+// One write of ours, timed, with the time its last progress call came (every row out, before
+// the closing: zip, sync, rename), printed as run "vuelta" of "que".
+template <typename F> Medida Corrida(const char* que, int vuelta, const char* cierre, F&& escribe) {
+    QElapsedTimer reloj;
+    qint64 filasHechas = 0;
+    const motor::AvanceSalida avance = [&](std::size_t hechas, std::size_t total) {
+        if (hechas == total)
+            filasHechas = reloj.elapsed();
+        return true;
+    };
+    reloj.start();
+    const Medida m = Mide([&] { escribe(avance); });
+    std::printf("%s run %d: rows %lld ms, then closing (%s) %lld ms\n", que, vuelta + 1,
+                filasHechas, cierre, m.reloj - filasHechas);
+    return m;
+}
+
 Medida Piso(const QString& ruta, std::size_t n) {
     QProcess p;
     p.start(QStringLiteral(QUILTARO_PISO_XLSX), {ruta, QString::number(n)});
@@ -199,20 +216,9 @@ int main(int argc, char** argv) {
             Mejor(suya, Piso(piso, n));
             banco::ReiniciaPico();
             const long long base = banco::PicoKb();
-            // The last progress call comes when every row is out, before the zipping.
-            QElapsedTimer reloj;
-            qint64 filasHechas = 0;
-            const auto avance = [&](std::size_t hechas, std::size_t total) {
-                if (hechas == total)
-                    filasHechas = reloj.elapsed();
-                return true;
-            };
-            reloj.start();
-            const Medida m = Mide([&] { motor::EscribeXlsx(hojas, xlsx, avance); });
+            Mejor(nuestra, Corrida("workbook", vuelta, "zip, sync, rename",
+                                   [&](const auto& a) { motor::EscribeXlsx(hojas, xlsx, a); }));
             pico = std::max(pico, banco::PicoKb() - base);
-            std::printf("workbook run %d: rows %lld ms, then closing (zip, sync, rename) %lld ms\n",
-                        vuelta + 1, filasHechas, m.reloj - filasHechas);
-            Mejor(nuestra, m);
             if (vuelta == 0)
                 std::printf("workbook %.1f MB, floor's %.1f MB\n", double(QFile(xlsx).size()) / 1e6,
                             double(QFile(piso).size()) / 1e6);
@@ -243,19 +249,8 @@ int main(int argc, char** argv) {
         Medida nuestra, suya;
         QByteArray bytes;
         for (int vuelta = 0; vuelta < 2; ++vuelta) {
-            // The last progress call comes when every row is written, before the sync.
-            QElapsedTimer reloj;
-            qint64 filasHechas = 0;
-            const auto avance = [&](std::size_t hechas, std::size_t total) {
-                if (hechas == total)
-                    filasHechas = reloj.elapsed();
-                return true;
-            };
-            reloj.start();
-            const Medida m = Mide([&] { motor::EscribeCsv(movimientos, csv, avance); });
-            std::printf("CSV run %d: rows %lld ms, then closing (sync, rename) %lld ms\n",
-                        vuelta + 1, filasHechas, m.reloj - filasHechas);
-            Mejor(nuestra, m);
+            Mejor(nuestra, Corrida("CSV", vuelta, "sync, rename",
+                                   [&](const auto& a) { motor::EscribeCsv(movimientos, csv, a); }));
             if (bytes.isEmpty()) {
                 QFile f(csv);
                 if (!f.open(QIODevice::ReadOnly))
