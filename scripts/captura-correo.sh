@@ -37,23 +37,9 @@ if [[ ${1:-} == --dentro ]]; then
     exit 0
 fi
 
-"$raiz/scripts/construye.sh" quiltaro quiltaro_plantillas quiltaro_genera_datos \
-    quiltaro_instala_demo
-
-"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true
-"$raiz/scripts/mariadb.sh" start "$servidor"
-trap '"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true' EXIT
-env_file="$servidor/server.env"
-valor() { grep "^$1=" "$env_file" | cut -d= -f2-; }
-
-rm -rf "$demo"
+source "$raiz/scripts/demo-comun.sh"
+prepara_demo
 mkdir -p "$demo/config/Quiltaro"
-"$build/demo/datos/quiltaro_genera_datos" --env "$env_file" --base datos1 --demo
-ODBCINI="$demo/odbc.ini" "$build/demo/instalacion/quiltaro_instala_demo" \
-    --carpeta "$demo/instalacion" --programa "$build/app/quiltaro" \
-    --plantilla "$build/app/quiltaro.rpt" --servidor "$(valor SERVIDOR)" \
-    --puerto "$(valor PUERTO)" --usuario "$(valor USUARIO)" --password "$(valor PASSWORD)" \
-    --base datos1
 
 # The shop's addresses, one row per customer of the demo.
 mariadb --no-defaults --socket="$(valor SOCKET)" -uroot -N -r datos1 \

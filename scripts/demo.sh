@@ -75,23 +75,8 @@ fi
 automatico=0
 [[ ${1:-} == --auto || -z ${DISPLAY:-} ]] && automatico=1
 
-"$raiz/scripts/construye.sh" quiltaro quiltaro_plantillas quiltaro_genera_datos \
-    quiltaro_instala_demo
-
-"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true
-"$raiz/scripts/mariadb.sh" start "$servidor"
-trap '"$raiz/scripts/mariadb.sh" stop "$servidor" >/dev/null 2>&1 || true' EXIT
-env_file="$servidor/server.env"
-valor() { grep "^$1=" "$env_file" | cut -d= -f2-; }
-
-rm -rf "$demo"
-mkdir -p "$demo"
-"$build/demo/datos/quiltaro_genera_datos" --env "$env_file" --base datos1 --demo
-ODBCINI="$demo/odbc.ini" "$build/demo/instalacion/quiltaro_instala_demo" \
-    --carpeta "$demo/instalacion" --programa "$build/app/quiltaro" \
-    --plantilla "$build/app/quiltaro.rpt" --servidor "$(valor SERVIDOR)" \
-    --puerto "$(valor PUERTO)" --usuario "$(valor USUARIO)" --password "$(valor PASSWORD)" \
-    --base datos1
+source "$raiz/scripts/demo-comun.sh"
+prepara_demo
 
 # The sample request: last month, and the customer (a plain code, easy to type) with the most
 # documents in it.
