@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -14,12 +16,25 @@ namespace {
 // A piece's room to begin with: a few thousand rows.
 constexpr std::size_t Inicial = std::size_t(1) << 19;
 
+// 10^0 to 10^19.
+constexpr auto Potencias = [] {
+    std::array<unsigned long long, 20> t{};
+    t[0] = 1;
+    for (std::size_t i = 1; i < t.size(); ++i)
+        t[i] = t[i - 1] * 10;
+    return t;
+}();
+
+// How many digits n has, without a loop: its bits give the count or one less (1233/4096 is just
+// over log10 2).
+unsigned Cifras(unsigned long long n) {
+    const unsigned bajo = unsigned(std::bit_width(n | 1)) * 1233 >> 12;
+    return bajo + ((n | 1) >= Potencias[bajo] ? 1 : 0);
+}
+
 // A whole number's digits, written from the end backwards.
 char* Entero(unsigned long long n, char* p) {
-    std::size_t cifras = 1;
-    for (unsigned long long tope = 10; cifras < 20 && n >= tope; tope *= 10)
-        ++cifras;
-    char* fin = p + cifras;
+    char* fin = p + Cifras(n);
     char* q = fin;
     while (n >= 100) {
         q -= 2;

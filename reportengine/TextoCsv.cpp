@@ -25,7 +25,7 @@ constexpr std::size_t Ranuras = 6;
 constexpr std::size_t Hacedores = 2;
 // Bytes written between two syncs made beside the writing: the sync at the end then waits only
 // for the last of them.
-constexpr qint64 TramoAlDisco = qint64(16) << 20;
+constexpr qint64 TramoAlDisco = qint64(8) << 20;
 
 void Linea(const Hoja& h, std::size_t fila, PiezaCsv& p) {
     for (std::size_t c = 0; c < h.columnas.size(); ++c) {
