@@ -24,7 +24,7 @@
 namespace {
 
 constexpr std::size_t Filas = 5000;
-// Enough rows for a CSV that is synced while it is written (over 16 MB).
+// Enough rows for a CSV that is synced while it is written (21 MB, a sync every 8 MB).
 constexpr std::size_t Muchas = 700000;
 constexpr std::size_t Ninguna = std::numeric_limits<std::size_t>::max();
 
@@ -102,6 +102,7 @@ TEST(Escritores, AvanceCancelarYCeldaRechazada) {
         {"csv cancelado al final", "csv", 3, Ninguna, nullptr, motor::errores::Cancelado,
          "canceló"},
         {"csv largo entero", "csv", 0, Ninguna, nullptr, 0, "", Muchas},
+        // 342: the last progress call, one every 2,048 rows.
         {"csv largo cancelado al final", "csv", 342, Ninguna, nullptr, motor::errores::Cancelado,
          "canceló", Muchas},
         {"libro con un texto más largo que una celda", "xlsx", 0, 4000, nullptr,
