@@ -7,11 +7,20 @@ import email
 import email.policy
 import json
 import mailbox
+import re
 import sys
+
+
+def llegada(clave):
+    """The order messages arrived in, from a Maildir name "SECONDS.M<us>P<pid>Q<n>.host". Its
+    microseconds have no leading zeros, so the names alone do not sort by time."""
+    n = re.match(r"(\d+)\.M(\d+)P\d+Q(\d+)\.", clave)
+    return (int(n[1]), int(n[2]), int(n[3]), clave) if n else (0, 0, 0, clave)
+
 
 mensajes = []
 buzon = mailbox.Maildir(sys.argv[1], factory=None)
-for clave in sorted(buzon.keys()):
+for clave in sorted(buzon.keys(), key=llegada):
     # The bytes as they arrived: a message object of mailbox's would fold them anew.
     m = email.message_from_bytes(buzon.get_bytes(clave), policy=email.policy.default)
     texto = m.get_body(preferencelist=("plain",))
